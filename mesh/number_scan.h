@@ -1,0 +1,17 @@
+#pragma once
+
+#include <cstddef>
+
+// Scans one zero-terminated line the way the C library's sscanf does with the equivalent
+// pattern, storing exactly the values and returning exactly the count (or EOF) that sscanf
+// would. Common decimal forms take a fast path; anything else is handed to sscanf itself.
+
+// Pattern: keyword followed by count times " %i" ("GEOM %i %i"); an empty keyword gives
+// "%i %i %i" for count 3. count is 1 to 3.
+int scanInts(const char* line, const char* keyword, int* values, int count);
+
+// Pattern: count times "%f" separated by blanks. count is 1 to 8.
+int scanFloats(const char* line, float* values, int count);
+
+// Pattern "%s" into a field of fieldSize bytes; a longer word is cut to fit.
+int scanWord(const char* line, char* field, std::size_t fieldSize);
