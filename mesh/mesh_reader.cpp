@@ -1,0 +1,266 @@
+#include "mesh/mesh_reader.h"
+
+#include "mesh/line_reader.h"
+#include "mesh/mesh_scene.h"
+#include "mesh/number_scan.h"
+#include "mesh/texture_loader.h"
+#include "mesh/texture_path.h"
+
+#include <cstring>
+#include <new>
+#include <utility>
+
+namespace {
+
+// True when the line's first characters equal the keyword, ignoring the case of ASCII letters.
+bool beginsWith(const char* line, const char* keyword) {
+    for (; *keyword; ++line, ++keyword) {
+        char c = *line;
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+        if (c != *keyword)
+            return false;
+    }
+    return true;
+}
+
+template <typename Record> std::unique_ptr<Record[]> allocateRecords(int count) {
+    // Value-initialised: fields that no line sets read 0.
+    return std::unique_ptr<Record[]>(new (std::nothrow) Record[count]());
+}
+
+// What a file's sections give, kept apart from meshScene until the whole file has been read,
+// so that a refused file leaves the scene as it was.
+struct MeshSections {
+    int groupCount = 0;
+    int materialCount = 0;
+    int textureCount = 0;
+    std::unique_ptr<MeshGroup[]> groups;
+    std::unique_ptr<MeshMaterial[]> materials;
+    std::unique_ptr<TextureName[]> textureNames;
+    bool hasGroups = false;
+    bool hasMaterials = false;
+    bool hasTextures = false;
+};
+
+class MeshFileReader {
+  public:
+    MeshFileReader(LineReader& in, MeshSections& sections) : in(in), sections(sections) {}
+
+    // Each section reader leaves its last line in `line`, where the next keyword test looks.
+    bool readGroupSection();
+    bool readMaterialSection();
+    bool readTextureSection();
+
+    const char* line = "";
+
+  private:
+    bool acceptCount(int& count) const;
+    void nextLine() { line = in.readLine(); }
+    bool readGroup(MeshGroup& group);
+    bool readGeometry(MeshGroup& group);
+    void readVertex(MeshVertex& vertex);
+    void readMaterialColours(MeshMaterial& material);
+    void readTextureEntry(int number);
+
+    LineReader& in;
+    MeshSections& sections;
+};
+
+// Counts below 0 read as 0; a count larger than the file cannot be real.
+bool MeshFileReader::acceptCount(int& count) const {
+    if (count < 0)
+        count = 0;
+    long long limit = in.fileSize();
+    return limit < 0 || count <= limit;
+}
+
+bool MeshFileReader::readGroupSection() {
+    int count = sections.groupCount;
+    scanInts(line, "GROUPS", &count, 1);
+    if (!acceptCount(count))
+        return false;
+    auto groups = allocateRecords<MeshGroup>(count);
+    if (!groups && count > 0)
+        return false;
+    for (int i = 0; i < count; ++i)
+        groups[i].material = -1;
+    sections.groups = std::move(groups);
+    sections.groupCount = count;
+    sections.hasGroups = true;
+    for (int i = 0; i < count; ++i)
+        if (!readGroup(sections.groups[i]))
+            return false;
+    return true;
+}
+
+// Header lines are recognised only in this order; a line that fails one test goes to the next.
+bool MeshFileReader::readGroup(MeshGroup& group) {
+    nextLine();
+    if (beginsWith(line, "LABEL"))
+        nextLine();
+    if (beginsWith(line, "MATERIAL ")) {
+        scanInts(line, "MATERIAL", &group.material, 1);
+        nextLine();
+    }
+    if (beginsWith(line, "TEXTURE")) {
+        scanInts(line, "TEXTURE", &group.texture, 1);
+        nextLine();
+    }
+    for (const char* ignored : {"TEXWRAP", "NONORMAL", "STATIC", "FLAG"})
+        if (beginsWith(line, ignored))
+            nextLine();
+    // Without a geometry line the line is dropped and the group keeps zero counts.
+    if (!beginsWith(line, "GEOM"))
+        return true;
+    return readGeometry(group);
+}
+
+bool MeshFileReader::readGeometry(MeshGroup& group) {
+    int counts[2] = {0, 0};
+    scanInts(line, "GEOM", counts, 2);
+    if (!acceptCount(counts[0]) || !acceptCount(counts[1]))
+        return false;
+    group.vertices = allocateRecords<MeshVertex>(counts[0]);
+    group.triangles = allocateRecords<MeshTriangle>(counts[1]);
+    if ((!group.vertices && counts[0] > 0) || (!group.triangles && counts[1] > 0))
+        return false;
+    group.vertexCount = counts[0];
+    group.triangleCount = counts[1];
+    for (int i = 0; i < group.vertexCount; ++i)
+        readVertex(group.vertices[i]);
+    for (int i = 0; i < group.triangleCount; ++i) {
+        nextLine();
+        scanInts(line, "", group.triangles[i].indices, 3);
+    }
+    return true;
+}
+
+void MeshFileReader::readVertex(MeshVertex& vertex) {
+    static_assert(sizeof(MeshVertex) == 8 * sizeof(float));
+    float values[8];
+    std::memcpy(values, &vertex, sizeof values);
+    nextLine();
+    scanFloats(line, values, 8);
+    std::memcpy(&vertex, values, sizeof values);
+}
+
+bool MeshFileReader::readMaterialSection() {
+    int count = sections.materialCount;
+    scanInts(line, "MATERIALS", &count, 1);
+    if (!acceptCount(count))
+        return false;
+    auto materials = allocateRecords<MeshMaterial>(count);
+    if (!materials && count > 0)
+        return false;
+    sections.materials = std::move(materials);
+    sections.materialCount = count;
+    sections.hasMaterials = true;
+    for (int i = 0; i < count; ++i) {
+        nextLine();
+        scanWord(line, sections.materials[i].name, sizeof sections.materials[i].name);
+    }
+    for (int i = 0; i < count; ++i)
+        readMaterialColours(sections.materials[i]);
+    return true;
+}
+
+void MeshFileReader::readMaterialColours(MeshMaterial& material) {
+    nextLine();
+    if (beginsWith(line, "MATERIAL "))
+        nextLine();
+    scanFloats(line, material.diffuse, 4);
+    nextLine();
+    scanFloats(line, material.ambient, 4);
+    float specularAndPower[5];
+    std::memcpy(specularAndPower, material.specular, sizeof material.specular);
+    specularAndPower[4] = material.power;
+    nextLine();
+    scanFloats(line, specularAndPower, 5);
+    std::memcpy(material.specular, specularAndPower, sizeof material.specular);
+    material.power = specularAndPower[4];
+    nextLine();
+    scanFloats(line, material.emissive, 4);
+}
+
+bool MeshFileReader::readTextureSection() {
+    int count = sections.textureCount;
+    scanInts(line, "TEXTURES", &count, 1);
+    // The count is checked before the folder is asked for, so a refused file asks nothing.
+    if (!acceptCount(count))
+        return false;
+    auto names = allocateRecords<TextureName>(count);
+    if (!names && count > 0)
+        return false;
+    if (!meshScene.texturesDirSet)
+        meshScene.chooseTexturesDirectory();
+    sections.textureNames = std::move(names);
+    sections.textureCount = count;
+    sections.hasTextures = true;
+    for (int number = 1; number <= count; ++number)
+        readTextureEntry(number);
+    return true;
+}
+
+// Entry k becomes GL texture name k; an image path that does not fit skips the entry.
+void MeshFileReader::readTextureEntry(int number) {
+    char* name = sections.textureNames[number - 1];
+    const char* entryLine = in.readLine();
+    scanWord(entryLine, name, sizeof(TextureName));
+    for (char* c = name; *c; ++c)
+        if (*c == '\\')
+            *c = '/';
+    char imagePath[textFieldSize];
+    if (!buildTexturePath(meshScene.texturesDir, name, imagePath, sizeof imagePath))
+        return;
+    resolveImageFileCase(imagePath, sizeof imagePath);
+    loadTexture(imagePath, static_cast<unsigned>(number));
+}
+
+void commitSections(MeshSections& sections) {
+    if (sections.hasGroups) {
+        meshScene.groups = std::move(sections.groups);
+        meshScene.groupCount = sections.groupCount;
+    }
+    if (sections.hasMaterials) {
+        meshScene.materials = std::move(sections.materials);
+        meshScene.materialCount = sections.materialCount;
+    }
+    if (sections.hasTextures) {
+        meshScene.textureNames = std::move(sections.textureNames);
+        meshScene.textureCount = sections.textureCount;
+    }
+}
+
+bool readSections(LineReader& in, MeshSections& sections) {
+    MeshFileReader reader(in, sections);
+    while (!in.atEnd()) {
+        reader.line = in.readLine();
+        if (beginsWith(reader.line, "GROUPS") && !reader.readGroupSection())
+            return false;
+        if (beginsWith(reader.line, "MATERIALS") && !reader.readMaterialSection())
+            return false;
+        if (beginsWith(reader.line, "TEXTURES"))
+            return reader.readTextureSection();
+    }
+    return true;
+}
+
+} // namespace
+
+bool loadMesh(const char* path) {
+    LineReader in;
+    if (!in.open(path))
+        return false;
+    if (std::strcmp(in.readLine(), "MSHX1") != 0)
+        return false;
+    // Counts that a file does not declare keep the scene's values.
+    MeshSections sections;
+    sections.groupCount = meshScene.groupCount;
+    sections.materialCount = meshScene.materialCount;
+    sections.textureCount = meshScene.textureCount;
+    if (!readSections(in, sections))
+        return false;
+    commitSections(sections);
+    return true;
+}

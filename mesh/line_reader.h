@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+#include <memory>
+
+// Reads a text file one line at a time, as a 256-byte line buffer in text mode would see it:
+// a line ends at LF, a CR right before the LF is not part of it, and a line keeps at most its
+// first 255 characters (the rest of an over-long line is skipped). Lines come back
+// zero-terminated, valid until the next read. The file is read in large blocks, never whole.
+class LineReader {
+  public:
+    LineReader() = default;
+    LineReader(const LineReader&) = delete;
+    LineReader& operator=(const LineReader&) = delete;
+    ~LineReader() { close(); }
+
+    bool open(const char* path);
+    void close();
+
+    // The next line; an empty line once no characters are left.
+    const char* readLine();
+    // A read has reached the end of the file.
+    bool atEnd() const { return reachedEnd; }
+    // Size of the file in bytes, or -1 when it cannot be told (a pipe).
+    long long fileSize() const { return size; }
+
+  private:
+    bool fill();
+    const char* finishLine(std::size_t length, bool endsAtLineFeed);
+    const char* readOverlongLine();
+
+    std::FILE* file = nullptr;
+    std::unique_ptr<char[]> block;
+    std::size_t begin = 0;
+    std::size_t end = 0;
+    bool fileDrained = false;
+    bool reachedEnd = false;
+    long long size = -1;
+    char overlongLine[256] = {};
+};
