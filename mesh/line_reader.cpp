@@ -7,11 +7,9 @@ constexpr std::size_t blockSize = 1 << 20;
 constexpr std::size_t maxLineLength = 255;
 
 long long sizeOf(std::FILE* file) {
-    if (std::fseek(file, 0, SEEK_END) != 0)
-        return -1;
+    if (std::fseek(file, 0, SEEK_END) != 0) return -1;
     long long size = std::ftell(file);
-    if (std::fseek(file, 0, SEEK_SET) != 0)
-        return -1;
+    if (std::fseek(file, 0, SEEK_SET) != 0) return -1;
     return size;
 }
 } // namespace
@@ -19,8 +17,7 @@ long long sizeOf(std::FILE* file) {
 bool LineReader::open(const char* path) {
     close();
     file = std::fopen(path, "rb");
-    if (!file)
-        return false;
+    if (!file) return false;
     size = sizeOf(file);
     // One spare byte so the last line of the file can always be zero-terminated in place.
     block.reset(new (std::nothrow) char[blockSize + 1]);
@@ -32,8 +29,7 @@ bool LineReader::open(const char* path) {
 }
 
 void LineReader::close() {
-    if (file)
-        std::fclose(file);
+    if (file) std::fclose(file);
     file = nullptr;
     block.reset();
     begin = end = 0;
@@ -43,25 +39,21 @@ void LineReader::close() {
 
 // Moves the unread rest to the front of the block and reads more after it.
 bool LineReader::fill() {
-    if (fileDrained || !file)
-        return false;
+    if (fileDrained || !file) return false;
     std::memmove(block.get(), block.get() + begin, end - begin);
     end -= begin;
     begin = 0;
     std::size_t got = std::fread(block.get() + end, 1, blockSize - end, file);
     end += got;
-    if (got == 0)
-        fileDrained = true;
+    if (got == 0) fileDrained = true;
     return got > 0;
 }
 
 const char* LineReader::finishLine(std::size_t length, bool endsAtLineFeed) {
     char* line = block.get() + begin;
     begin += length + (endsAtLineFeed ? 1 : 0);
-    if (endsAtLineFeed && length > 0 && line[length - 1] == '\r')
-        --length;
-    if (length > maxLineLength)
-        length = maxLineLength;
+    if (endsAtLineFeed && length > 0 && line[length - 1] == '\r') --length;
+    if (length > maxLineLength) length = maxLineLength;
     line[length] = '\0';
     return line;
 }
@@ -75,11 +67,9 @@ const char* LineReader::readLine() {
     for (;;) {
         char* start = block.get() + begin;
         const void* lineFeed = std::memchr(start + searched, '\n', end - begin - searched);
-        if (lineFeed)
-            return finishLine(static_cast<const char*>(lineFeed) - start, true);
+        if (lineFeed) return finishLine(static_cast<const char*>(lineFeed) - start, true);
         searched = end - begin;
-        if (begin == 0 && end == blockSize)
-            return readOverlongLine();
+        if (begin == 0 && end == blockSize) return readOverlongLine();
         if (!fill()) {
             reachedEnd = true;
             return finishLine(end - begin, false);

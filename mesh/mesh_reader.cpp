@@ -16,10 +16,8 @@ namespace {
 bool beginsWith(const char* line, const char* keyword) {
     for (; *keyword; ++line, ++keyword) {
         char c = *line;
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-        if (c != *keyword)
-            return false;
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+        if (c != *keyword) return false;
     }
     return true;
 }
@@ -69,8 +67,7 @@ class MeshFileReader {
 
 // Counts below 0 read as 0; a count larger than the file cannot be real.
 bool MeshFileReader::acceptCount(int& count) const {
-    if (count < 0)
-        count = 0;
+    if (count < 0) count = 0;
     long long limit = in.fileSize();
     return limit < 0 || count <= limit;
 }
@@ -78,27 +75,23 @@ bool MeshFileReader::acceptCount(int& count) const {
 bool MeshFileReader::readGroupSection() {
     int count = sections.groupCount;
     scanInts(line, "GROUPS", &count, 1);
-    if (!acceptCount(count))
-        return false;
+    if (!acceptCount(count)) return false;
     auto groups = allocateRecords<MeshGroup>(count);
-    if (!groups && count > 0)
-        return false;
+    if (!groups && count > 0) return false;
     for (int i = 0; i < count; ++i)
         groups[i].material = -1;
     sections.groups = std::move(groups);
     sections.groupCount = count;
     sections.hasGroups = true;
     for (int i = 0; i < count; ++i)
-        if (!readGroup(sections.groups[i]))
-            return false;
+        if (!readGroup(sections.groups[i])) return false;
     return true;
 }
 
 // Header lines are recognised only in this order; a line that fails one test goes to the next.
 bool MeshFileReader::readGroup(MeshGroup& group) {
     nextLine();
-    if (beginsWith(line, "LABEL"))
-        nextLine();
+    if (beginsWith(line, "LABEL")) nextLine();
     if (beginsWith(line, "MATERIAL ")) {
         scanInts(line, "MATERIAL", &group.material, 1);
         nextLine();
@@ -108,23 +101,19 @@ bool MeshFileReader::readGroup(MeshGroup& group) {
         nextLine();
     }
     for (const char* ignored : {"TEXWRAP", "NONORMAL", "STATIC", "FLAG"})
-        if (beginsWith(line, ignored))
-            nextLine();
+        if (beginsWith(line, ignored)) nextLine();
     // Without a geometry line the line is dropped and the group keeps zero counts.
-    if (!beginsWith(line, "GEOM"))
-        return true;
+    if (!beginsWith(line, "GEOM")) return true;
     return readGeometry(group);
 }
 
 bool MeshFileReader::readGeometry(MeshGroup& group) {
     int counts[2] = {0, 0};
     scanInts(line, "GEOM", counts, 2);
-    if (!acceptCount(counts[0]) || !acceptCount(counts[1]))
-        return false;
+    if (!acceptCount(counts[0]) || !acceptCount(counts[1])) return false;
     group.vertices = allocateRecords<MeshVertex>(counts[0]);
     group.triangles = allocateRecords<MeshTriangle>(counts[1]);
-    if ((!group.vertices && counts[0] > 0) || (!group.triangles && counts[1] > 0))
-        return false;
+    if ((!group.vertices && counts[0] > 0) || (!group.triangles && counts[1] > 0)) return false;
     group.vertexCount = counts[0];
     group.triangleCount = counts[1];
     for (int i = 0; i < group.vertexCount; ++i)
@@ -148,11 +137,9 @@ void MeshFileReader::readVertex(MeshVertex& vertex) {
 bool MeshFileReader::readMaterialSection() {
     int count = sections.materialCount;
     scanInts(line, "MATERIALS", &count, 1);
-    if (!acceptCount(count))
-        return false;
+    if (!acceptCount(count)) return false;
     auto materials = allocateRecords<MeshMaterial>(count);
-    if (!materials && count > 0)
-        return false;
+    if (!materials && count > 0) return false;
     sections.materials = std::move(materials);
     sections.materialCount = count;
     sections.hasMaterials = true;
@@ -167,8 +154,7 @@ bool MeshFileReader::readMaterialSection() {
 
 void MeshFileReader::readMaterialColours(MeshMaterial& material) {
     nextLine();
-    if (beginsWith(line, "MATERIAL "))
-        nextLine();
+    if (beginsWith(line, "MATERIAL ")) nextLine();
     scanFloats(line, material.diffuse, 4);
     nextLine();
     scanFloats(line, material.ambient, 4);
@@ -187,13 +173,10 @@ bool MeshFileReader::readTextureSection() {
     int count = sections.textureCount;
     scanInts(line, "TEXTURES", &count, 1);
     // The count is checked before the folder is asked for, so a refused file asks nothing.
-    if (!acceptCount(count))
-        return false;
+    if (!acceptCount(count)) return false;
     auto names = allocateRecords<TextureName>(count);
-    if (!names && count > 0)
-        return false;
-    if (!meshScene.texturesDirSet)
-        meshScene.chooseTexturesDirectory();
+    if (!names && count > 0) return false;
+    if (!meshScene.texturesDirSet) meshScene.chooseTexturesDirectory();
     sections.textureNames = std::move(names);
     sections.textureCount = count;
     sections.hasTextures = true;
@@ -208,11 +191,9 @@ void MeshFileReader::readTextureEntry(int number) {
     const char* entryLine = in.readLine();
     scanWord(entryLine, name, sizeof(TextureName));
     for (char* c = name; *c; ++c)
-        if (*c == '\\')
-            *c = '/';
+        if (*c == '\\') *c = '/';
     char imagePath[textFieldSize];
-    if (!buildTexturePath(meshScene.texturesDir, name, imagePath, sizeof imagePath))
-        return;
+    if (!buildTexturePath(meshScene.texturesDir, name, imagePath, sizeof imagePath)) return;
     resolveImageFileCase(imagePath, sizeof imagePath);
     loadTexture(imagePath, static_cast<unsigned>(number));
 }
@@ -236,12 +217,9 @@ bool readSections(LineReader& in, MeshSections& sections) {
     MeshFileReader reader(in, sections);
     while (!in.atEnd()) {
         reader.line = in.readLine();
-        if (beginsWith(reader.line, "GROUPS") && !reader.readGroupSection())
-            return false;
-        if (beginsWith(reader.line, "MATERIALS") && !reader.readMaterialSection())
-            return false;
-        if (beginsWith(reader.line, "TEXTURES"))
-            return reader.readTextureSection();
+        if (beginsWith(reader.line, "GROUPS") && !reader.readGroupSection()) return false;
+        if (beginsWith(reader.line, "MATERIALS") && !reader.readMaterialSection()) return false;
+        if (beginsWith(reader.line, "TEXTURES")) return reader.readTextureSection();
     }
     return true;
 }
@@ -250,17 +228,14 @@ bool readSections(LineReader& in, MeshSections& sections) {
 
 bool loadMesh(const char* path) {
     LineReader in;
-    if (!in.open(path))
-        return false;
-    if (std::strcmp(in.readLine(), "MSHX1") != 0)
-        return false;
+    if (!in.open(path)) return false;
+    if (std::strcmp(in.readLine(), "MSHX1") != 0) return false;
     // Counts that a file does not declare keep the scene's values.
     MeshSections sections;
     sections.groupCount = meshScene.groupCount;
     sections.materialCount = meshScene.materialCount;
     sections.textureCount = meshScene.textureCount;
-    if (!readSections(in, sections))
-        return false;
+    if (!readSections(in, sections)) return false;
     commitSections(sections);
     return true;
 }

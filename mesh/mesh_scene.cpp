@@ -37,4 +37,6 @@ void MeshScene::setTexturesDirectory(const char* text) {
     texturesDirSet = true;
 }
 
-const char* MeshScene::texturesDirectory() const { return texturesDirSet ? texturesDir : ""; }
+const char* MeshScene::texturesDirectory() const {
+    return texturesDirSet ? texturesDir : "";
+}

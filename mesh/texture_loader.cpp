@@ -16,22 +16,20 @@ void uploadBoundImage(GLuint textureName) {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     // One level only: the linear minification filter needs no mipmaps.
     glTexImage2D(GL_TEXTURE_2D, 0, ilGetInteger(IL_IMAGE_BPP), ilGetInteger(IL_IMAGE_WIDTH),
-                 ilGetInteger(IL_IMAGE_HEIGHT), 0, ilGetInteger(IL_IMAGE_FORMAT),
-                 GL_UNSIGNED_BYTE, ilGetData());
+                 ilGetInteger(IL_IMAGE_HEIGHT), 0, ilGetInteger(IL_IMAGE_FORMAT), GL_UNSIGNED_BYTE,
+                 ilGetData());
 }
 
 } // namespace
 
 bool loadTexture(const char* imagePath, unsigned textureName) {
-    if (ilGetInteger(IL_VERSION_NUM) < minimumImageLibraryVersion)
-        return false;
+    if (ilGetInteger(IL_VERSION_NUM) < minimumImageLibraryVersion) return false;
     ilInit();
     ILuint image = 0;
     ilGenImages(1, &image);
     ilBindImage(image);
     bool loaded = loadRgbaImage(imagePath);
-    if (loaded)
-        uploadBoundImage(textureName);
+    if (loaded) uploadBoundImage(textureName);
     ilDeleteImages(1, &image);
     return loaded;
 }

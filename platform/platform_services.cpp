@@ -11,4 +11,6 @@ PlatformServices& platformServices() {
     return installedServices ? *installedServices : headlessServices;
 }
 
-void setPlatformServices(PlatformServices* services) { installedServices = services; }
+void setPlatformServices(PlatformServices* services) {
+    installedServices = services;
+}

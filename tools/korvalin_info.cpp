@@ -45,8 +45,7 @@ bool parseOptions(int argc, char** argv, Options& options) {
 void explainFailure(const char* meshPath) {
     std::FILE* file = std::fopen(meshPath, "rb");
     if (!file) {
-        std::fprintf(stderr, "korvalin-info: cannot open %s: %s\n", meshPath,
-                     std::strerror(errno));
+        std::fprintf(stderr, "korvalin-info: cannot open %s: %s\n", meshPath, std::strerror(errno));
         return;
     }
     std::fclose(file);
@@ -59,11 +58,9 @@ void explainFailure(const char* meshPath) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 2 && std::strcmp(argv[1], "--help") == 0)
-        return usage(stdout, exitLoaded);
+    if (argc == 2 && std::strcmp(argv[1], "--help") == 0) return usage(stdout, exitLoaded);
     Options options;
-    if (!parseOptions(argc, argv, options))
-        return usage(stderr, exitBadUsage);
+    if (!parseOptions(argc, argv, options)) return usage(stderr, exitBadUsage);
     if (options.texturesDir) {
         if (std::strlen(options.texturesDir) >= textFieldSize) {
             std::fprintf(stderr, "korvalin-info: textures folder longer than %zu characters\n",

@@ -17,8 +17,7 @@ void writeFloat(std::FILE* out, float value) {
 void writeFloats(std::FILE* out, const float* values, int count) {
     std::fputc('[', out);
     for (int i = 0; i < count; ++i) {
-        if (i > 0)
-            std::fputc(',', out);
+        if (i > 0) std::fputc(',', out);
         writeFloat(out, values[i]);
     }
     std::fputc(']', out);
@@ -44,8 +43,7 @@ void writeGroup(std::FILE* out, const MeshGroup& group) {
                  group.vertexCount, group.triangleCount, group.material, group.texture);
     std::fputs("\"vertices\":[", out);
     for (int i = 0; i < group.vertexCount; ++i) {
-        if (i > 0)
-            std::fputc(',', out);
+        if (i > 0) std::fputc(',', out);
         float values[8];
         std::memcpy(values, &group.vertices[i], sizeof values);
         writeFloats(out, values, 8);
@@ -79,20 +77,17 @@ void writeMaterial(std::FILE* out, const MeshMaterial& material) {
 void writeMeshJson(std::FILE* out) {
     std::fputs("{\"groups\":[", out);
     for (int i = 0; i < meshScene.groupCount; ++i) {
-        if (i > 0)
-            std::fputc(',', out);
+        if (i > 0) std::fputc(',', out);
         writeGroup(out, meshScene.groups[i]);
     }
     std::fputs("],\"materials\":[", out);
     for (int i = 0; i < meshScene.materialCount; ++i) {
-        if (i > 0)
-            std::fputc(',', out);
+        if (i > 0) std::fputc(',', out);
         writeMaterial(out, meshScene.materials[i]);
     }
     std::fputs("],\"textures\":[", out);
     for (int i = 0; i < meshScene.textureCount; ++i) {
-        if (i > 0)
-            std::fputc(',', out);
+        if (i > 0) std::fputc(',', out);
         writeString(out, meshScene.textureNames[i]);
     }
     std::fputs("]}\n", out);

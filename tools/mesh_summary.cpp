@@ -28,8 +28,7 @@ void writeTextures(std::FILE* out, bool texturesChecked) {
     if (meshScene.textureCount > 0 && !texturesChecked)
         std::fputs("  images not checked: no GL context\n", out);
     for (int number = 1; texturesChecked && number <= meshScene.textureCount; ++number) {
-        if (glIsTexture(static_cast<GLuint>(number)))
-            continue;
+        if (glIsTexture(static_cast<GLuint>(number))) continue;
         char path[textFieldSize];
         const char* name = meshScene.textureNames[number - 1];
         if (!buildTexturePath(meshScene.texturesDirectory(), name, path, sizeof path)) {
@@ -43,7 +42,9 @@ void writeTextures(std::FILE* out, bool texturesChecked) {
 }
 
 // Counts one more finding and says whether it is still among the first few of its kind.
-bool report(int& found) { return ++found <= maxReportedPerKind; }
+bool report(int& found) {
+    return ++found <= maxReportedPerKind;
+}
 
 void writeMore(std::FILE* out, int found, const char* what) {
     if (found > maxReportedPerKind)

@@ -8,8 +8,7 @@ namespace {
 EGLDisplay openSurfacelessDisplay() {
     auto getPlatformDisplay = reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(
         eglGetProcAddress("eglGetPlatformDisplayEXT"));
-    if (!getPlatformDisplay)
-        return EGL_NO_DISPLAY;
+    if (!getPlatformDisplay) return EGL_NO_DISPLAY;
     EGLDisplay display =
         getPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
     if (display == EGL_NO_DISPLAY || !eglInitialize(display, nullptr, nullptr))
@@ -18,24 +17,35 @@ EGLDisplay openSurfacelessDisplay() {
 }
 
 bool chooseConfig(EGLDisplay display, EGLConfig* config) {
-    const EGLint attributes[] = {EGL_SURFACE_TYPE, EGL_PBUFFER_BIT, EGL_RENDERABLE_TYPE,
-                                 EGL_OPENGL_BIT,   EGL_RED_SIZE,    8,
-                                 EGL_GREEN_SIZE,   8,               EGL_BLUE_SIZE,
-                                 8,                EGL_ALPHA_SIZE,  8,
-                                 EGL_DEPTH_SIZE,   24,              EGL_NONE};
+    const EGLint attributes[] = {EGL_SURFACE_TYPE,
+                                 EGL_PBUFFER_BIT,
+                                 EGL_RENDERABLE_TYPE,
+                                 EGL_OPENGL_BIT,
+                                 EGL_RED_SIZE,
+                                 8,
+                                 EGL_GREEN_SIZE,
+                                 8,
+                                 EGL_BLUE_SIZE,
+                                 8,
+                                 EGL_ALPHA_SIZE,
+                                 8,
+                                 EGL_DEPTH_SIZE,
+                                 24,
+                                 EGL_NONE};
     EGLint found = 0;
     return eglChooseConfig(display, attributes, config, 1, &found) && found == 1;
 }
 
 } // namespace
 
-HeadlessGLContext::~HeadlessGLContext() { destroy(); }
+HeadlessGLContext::~HeadlessGLContext() {
+    destroy();
+}
 
 bool HeadlessGLContext::create(int width, int height) {
     destroy();
     EGLDisplay eglDisplay = openSurfacelessDisplay();
-    if (eglDisplay == EGL_NO_DISPLAY)
-        return false;
+    if (eglDisplay == EGL_NO_DISPLAY) return false;
     display = eglDisplay;
     EGLConfig config;
     if (!chooseConfig(eglDisplay, &config) || !eglBindAPI(EGL_OPENGL_API)) {
@@ -54,13 +64,10 @@ bool HeadlessGLContext::create(int width, int height) {
 }
 
 void HeadlessGLContext::destroy() {
-    if (!display)
-        return;
+    if (!display) return;
     eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
-    if (context)
-        eglDestroyContext(display, context);
-    if (surface)
-        eglDestroySurface(display, surface);
+    if (context) eglDestroyContext(display, context);
+    if (surface) eglDestroySurface(display, surface);
     eglTerminate(display);
     display = surface = context = nullptr;
 }

@@ -6,15 +6,14 @@
 #include <sstream>
 
 TempFolder::TempFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "korvalin-test-XXXXXX").string();
-    if (char* made = mkdtemp(pattern.data()))
-        folder = made;
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "korvalin-test-XXXXXX").string();
+    if (char* made = mkdtemp(pattern.data())) folder = made;
 }
 
 TempFolder::~TempFolder() {
     std::error_code ignored;
-    if (!folder.empty())
-        std::filesystem::remove_all(folder, ignored);
+    if (!folder.empty()) std::filesystem::remove_all(folder, ignored);
 }
 
 std::string TempFolder::write(const std::string& name, std::string_view content) const {
