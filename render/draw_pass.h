@@ -1,0 +1,11 @@
+#pragma once
+
+// Multiplies the view of meshScene's camera into the current matrix: the eye on the negative
+// X axis at cameraDistance, Z up, then the turns rotationY and rotationZ.
+void applyCamera();
+
+// Draws meshScene once, group after group, and flushes; never swaps. Resolves material -1 to
+// the previous group's number and stores it. Numbers out of range draw safely: a material
+// outside -1..materialCount with the default material, a texture outside 0..textureCount
+// untextured, and a triangle with a corner outside its group's vertices not at all.
+void renderScene();

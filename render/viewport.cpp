@@ -1,0 +1,48 @@
+#include "render/viewport.h"
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+int windowWidth = 640;
+int windowHeight = 480;
+
+namespace {
+constexpr double fieldOfView = 70.0;
+// The single-precision 0.1, widened.
+constexpr double nearPlane = static_cast<double>(0.1f);
+constexpr double startupAspect = 4.0 / 3.0;
+constexpr double startupFarPlane = 1000.0;
+constexpr double resizedFarPlane = 100.0;
+
+void loadProjection(double aspect, double farPlane) {
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(fieldOfView, aspect, nearPlane, farPlane);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}
+} // namespace
+
+bool setupScene() {
+    loadProjection(startupAspect, startupFarPlane);
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_CULL_FACE);
+    // Clockwise faces are the front: the draw pass mirrors the model when it swaps two axes.
+    glFrontFace(GL_CW);
+    glEnable(GL_LIGHTING);
+    glEnable(GL_BLEND);
+    glEnable(GL_NORMALIZE);
+    // No light is ever enabled: a surface shows its material's emission plus ambient.
+    const GLfloat fullAmbient[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+    glLightModelfv(GL_LIGHT_MODEL_AMBIENT, fullAmbient);
+    glShadeModel(GL_SMOOTH);
+    return true;
+}
+
+void resizeViewport(int width, int height) {
+    if (height == 0) height = 1;
+    glViewport(0, 0, width, height);
+    loadProjection(static_cast<double>(width) / static_cast<double>(height), resizedFarPlane);
+    windowHeight = height;
+    windowWidth = width;
+}

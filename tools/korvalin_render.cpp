@@ -1,0 +1,129 @@
+// korvalin-render: draws one frame of a mesh exactly as the viewer does, headless, into a PNG.
+#include "mesh/mesh_reader.h"
+#include "mesh/mesh_scene.h"
+#include "platform/headless/egl_context.h"
+#include "render/draw_pass.h"
+#include "render/viewport.h"
+#include "tools/frame_capture.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+constexpr int exitDrawn = 0;
+constexpr int exitFailed = 1;
+constexpr int exitBadUsage = 2;
+constexpr int largestSide = 16384;
+
+struct Options {
+    const char* texturesDir = nullptr;
+    const char* meshPath = nullptr;
+    const char* outputPath = nullptr;
+    int width = 640;
+    int height = 480;
+    float rotationY = 0;
+    float rotationZ = 0;
+    float distance = 10.0f;
+    bool resized = false;
+};
+
+int usage(std::FILE* out, int status) {
+    std::fputs("usage: korvalin-render [--textures DIR] [--size WxH] [--rotation-y DEG]\n"
+               "                       [--rotation-z DEG] [--distance D] [--resized]\n"
+               "                       FILE.msh -o OUT.png\n",
+               out);
+    return status;
+}
+
+bool parseFloat(const char* text, float& value) {
+    char* end = nullptr;
+    value = std::strtof(text, &end);
+    return end != text && *end == '\0' && std::isfinite(value);
+}
+
+bool parseSize(const char* text, int& width, int& height) {
+    char tail = '\0';
+    if (std::sscanf(text, "%dx%d%c", &width, &height, &tail) != 2) return false;
+    return width > 0 && height > 0 && width <= largestSide && height <= largestSide;
+}
+
+// Takes the option at argv[i] (and its value); false on anything it does not know.
+bool parseOption(int argc, char** argv, int& i, Options& options) {
+    const char* name = argv[i];
+    if (std::strcmp(name, "--resized") == 0) {
+        options.resized = true;
+        return true;
+    }
+    if (i + 1 >= argc) return false;
+    const char* value = argv[++i];
+    if (std::strcmp(name, "--textures") == 0)
+        options.texturesDir = value;
+    else if (std::strcmp(name, "-o") == 0)
+        options.outputPath = value;
+    else if (std::strcmp(name, "--size") == 0)
+        return parseSize(value, options.width, options.height);
+    else if (std::strcmp(name, "--rotation-y") == 0)
+        return parseFloat(value, options.rotationY);
+    else if (std::strcmp(name, "--rotation-z") == 0)
+        return parseFloat(value, options.rotationZ);
+    else if (std::strcmp(name, "--distance") == 0)
+        return parseFloat(value, options.distance) && options.distance >= 0.1f;
+    else
+        return false;
+    return true;
+}
+
+bool parseOptions(int argc, char** argv, Options& options) {
+    for (int i = 1; i < argc; ++i) {
+        if (argv[i][0] == '-' && argv[i][1] != '\0') {
+            if (!parseOption(argc, argv, i, options)) return false;
+        } else if (options.meshPath) {
+            return false;
+        } else {
+            options.meshPath = argv[i];
+        }
+    }
+    return options.meshPath && options.outputPath &&
+           (!options.texturesDir || std::strlen(options.texturesDir) < textFieldSize);
+}
+
+// The frame the viewer shows right after start-up, or after a later window resize.
+void drawFrame(const Options& options) {
+    resizeViewport(options.width, options.height);
+    setupScene();
+    if (options.resized) resizeViewport(options.width, options.height);
+    meshScene.rotationY = options.rotationY;
+    meshScene.rotationZ = options.rotationZ;
+    meshScene.cameraDistance = options.distance;
+    renderScene();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 2 && std::strcmp(argv[1], "--help") == 0) return usage(stdout, exitDrawn);
+    Options options;
+    if (!parseOptions(argc, argv, options)) return usage(stderr, exitBadUsage);
+    if (options.texturesDir) meshScene.setTexturesDirectory(options.texturesDir);
+    HeadlessGLContext glContext;
+    if (!glContext.create(options.width, options.height)) {
+        std::fputs("korvalin-render: no headless GL context (EGL with Mesa)\n", stderr);
+        return exitFailed;
+    }
+    if (!loadMesh(options.meshPath)) {
+        std::fprintf(stderr, "korvalin-render: %s cannot be read as a mesh file\n",
+                     options.meshPath);
+        return exitFailed;
+    }
+    drawFrame(options);
+    bool saved = saveFramePng(options.outputPath, options.width, options.height);
+    meshScene.releaseMesh();
+    if (!saved) {
+        std::fprintf(stderr, "korvalin-render: cannot write %s\n", options.outputPath);
+        return exitFailed;
+    }
+    return exitDrawn;
+}
