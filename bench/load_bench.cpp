@@ -231,7 +231,10 @@ int runBenchmark(Options& options) {
     }
     printSpeed(options, megabytes, mesh, reference);
     PeakFigures peak;
-    if (!measurePeak(options.path.c_str(), peak)) return 1;
+    if (!measurePeak(options.path.c_str(), peak)) {
+        std::fprintf(stderr, "load_bench: the peak-memory child process failed\n");
+        return 1;
+    }
     printPeak(peak);
     return 0;
 }
