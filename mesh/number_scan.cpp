@@ -1,0 +1,305 @@
+#include "mesh/number_scan.h"
+
+#include <bit>
+#include <charconv>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <system_error>
+
+// Each fast path reads the whole line into local slots and either knows the exact result
+// sscanf would give, or reports kUnsure before anything is stored; then sscanf itself runs on
+// the line with the literal pattern. Stored fields are written only once the result is known.
+
+namespace {
+
+constexpr int kUnsure = -2; // neither EOF nor a count
+
+constexpr int kMaxInts = 3;
+constexpr int kMaxFloats = 8;
+
+constexpr const char* kIntPatterns[kMaxInts + 1] = {"", "%i", "%i %i", "%i %i %i"};
+constexpr const char* kIntSuffixes[kMaxInts + 1] = {"", " %i", " %i %i", " %i %i %i"};
+constexpr const char* kFloatPatterns[kMaxFloats + 1] = {"",
+                                                        "%f",
+                                                        "%f %f",
+                                                        "%f %f %f",
+                                                        "%f %f %f %f",
+                                                        "%f %f %f %f %f",
+                                                        "%f %f %f %f %f %f",
+                                                        "%f %f %f %f %f %f %f",
+                                                        "%f %f %f %f %f %f %f %f"};
+
+// isspace() of the C locale: space, \t, \n, \v, \f, \r.
+inline bool isBlank(char c) {
+    return c == ' ' || static_cast<unsigned char>(c - '\t') < 5;
+}
+inline bool isDigit(char c) {
+    return static_cast<unsigned char>(c - '0') < 10;
+}
+inline int digitValue(char c) {
+    return c - '0';
+}
+
+// sscanf stops a number at the first character that cannot continue it; the fast path only
+// trusts tokens that end where the next blank or the line does.
+inline bool endsToken(char c) {
+    return c == '\0' || isBlank(c);
+}
+
+inline const char* skipBlanks(const char* p) {
+    while (isBlank(*p))
+        ++p;
+    return p;
+}
+
+inline bool isBlankLine(const char* line) {
+    return *skipBlanks(line) == '\0';
+}
+
+// --- %i ---------------------------------------------------------------------------------------
+
+// 18 decimal digits cannot overflow the long that glibc reads %i into.
+constexpr long kMaxSafeIntDigits = 18;
+
+// A plain decimal %i token: optional sign, then "0" alone or digits without a leading zero
+// (a leading zero means octal or hex). Returns the token end, or nullptr if unsure.
+const char* parseDecimalInt(const char* p, int& value) {
+    const bool negative = *p == '-';
+    if (*p == '-' || *p == '+') ++p;
+    const char* digits = p;
+    std::uint64_t magnitude = 0;
+    if (*p == '0') {
+        ++p;
+    } else {
+        while (isDigit(*p))
+            magnitude = magnitude * 10 + digitValue(*p++);
+    }
+    if (p == digits || p - digits > kMaxSafeIntDigits || !endsToken(*p)) return nullptr;
+    const auto asLong = static_cast<std::int64_t>(magnitude);
+    // glibc stores (int) of the long it read: the low 32 bits.
+    value = static_cast<int>(negative ? -asLong : asLong);
+    return p;
+}
+
+// A keyword character the fast path may compare literally: a blank in the pattern would match
+// any run of blanks, '%' starts a directive, and non-ASCII bytes go through multibyte decoding.
+inline bool isLiteralKeywordChar(char c) {
+    return !isBlank(c) && c != '%' && static_cast<unsigned char>(c) < 0x80;
+}
+
+int scanIntsFast(const char* line, const char* keyword, int* values, int count) {
+    if (isBlankLine(line)) return kUnsure;
+    const char* p = line;
+    for (const char* k = keyword; *k != '\0'; ++k, ++p) {
+        if (!isLiteralKeywordChar(*k)) return kUnsure;
+        if (*p != *k) return *p == '\0' ? EOF : 0;
+    }
+    int slots[kMaxInts];
+    int stored = 0;
+    for (; stored < count; ++stored) {
+        p = skipBlanks(p);
+        if (*p == '\0') break;
+        p = parseDecimalInt(p, slots[stored]);
+        if (p == nullptr) return kUnsure;
+    }
+    if (stored == 0) return kUnsure;
+    std::memcpy(values, slots, stored * sizeof(int));
+    return stored;
+}
+
+int scanIntsWithSscanf(const char* line, const char* keyword, int* values, int count) {
+    // Unreached fields keep their value: start the slots from the caller's values.
+    int slots[kMaxInts] = {};
+    std::memcpy(slots, values, count * sizeof(int));
+
+    const std::size_t keywordLength = std::strlen(keyword);
+    char shortPattern[256 + sizeof " %i %i %i"];
+    std::string longPattern;
+    const char* pattern = kIntPatterns[count];
+    if (keywordLength > 0 && keywordLength < 256) {
+        std::memcpy(shortPattern, keyword, keywordLength);
+        std::strcpy(shortPattern + keywordLength, kIntSuffixes[count]);
+        pattern = shortPattern;
+    } else if (keywordLength > 0) {
+        longPattern = std::string(keyword, keywordLength) + kIntSuffixes[count];
+        pattern = longPattern.c_str();
+    }
+    const int result = std::sscanf(line, pattern, &slots[0], &slots[1], &slots[2]);
+    std::memcpy(values, slots, count * sizeof(int));
+    return result;
+}
+
+// --- %f ---------------------------------------------------------------------------------------
+
+// Clinger: a mantissa of at most 2^24 and a power of ten up to 10^10 are both exact floats, so
+// one float multiply or divide rounds the decimal value correctly.
+constexpr std::uint64_t kMaxFloatMantissa = std::uint64_t{1} << 24;
+constexpr int kMaxPower = 10;
+constexpr float kFloatPowersOfTen[kMaxPower + 1] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f,
+                                                    1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
+constexpr std::uint64_t kPowersOfTen[kMaxPower + 1] = {
+    1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000, 1000000000, 10000000000};
+// Digits beyond 18 are dropped from the mantissa; such tokens go to from_chars.
+constexpr std::uint64_t kMantissaLimit = 1000000000000000000;
+// Exponent digits beyond this only push the value further out of float range.
+constexpr int kExponentCap = 100000;
+
+struct DecimalDigits {
+    std::uint64_t mantissa = 0;
+    int exponent = 0; // power of ten that scales the mantissa
+    int count = 0;
+    int dropped = 0;
+};
+
+inline void addDigit(DecimalDigits& d, char c) {
+    if (d.mantissa < kMantissaLimit) {
+        d.mantissa = d.mantissa * 10 + digitValue(c);
+    } else {
+        ++d.dropped;
+        ++d.exponent; // a dropped digit still scales the kept ones
+    }
+    ++d.count;
+}
+
+// Reads "digits[.digits]" and returns the end.
+const char* readMantissa(const char* p, DecimalDigits& d) {
+    while (isDigit(*p))
+        addDigit(d, *p++);
+    if (*p == '.') {
+        ++p;
+        while (isDigit(*p)) {
+            addDigit(d, *p++);
+            --d.exponent;
+        }
+    }
+    return p;
+}
+
+// Reads "e[sign]digits" into d.exponent; returns nullptr for an incomplete exponent.
+const char* readExponent(const char* p, DecimalDigits& d) {
+    ++p;
+    const bool negative = *p == '-';
+    if (*p == '-' || *p == '+') ++p;
+    if (!isDigit(*p)) return nullptr;
+    int exponent = 0;
+    for (; isDigit(*p); ++p) {
+        if (exponent < kExponentCap) exponent = exponent * 10 + digitValue(*p);
+    }
+    d.exponent += negative ? -exponent : exponent;
+    return p;
+}
+
+float powerOfTwo(int exponent) {
+    return std::bit_cast<float>(std::uint32_t(127 + exponent) << 23);
+}
+
+// mantissa * 10^exponent for a mantissa wider than a float's, |exponent| <= kMaxPower. The
+// only rounding is the conversion of a 64-bit integer to float, so the result is correctly
+// rounded. False when the product does not fit 64 bits.
+bool convertWideMantissa(std::uint64_t mantissa, int exponent, float& value) {
+    if (exponent >= 0) {
+        std::uint64_t product;
+        if (__builtin_mul_overflow(mantissa, kPowersOfTen[exponent], &product)) return false;
+        value = static_cast<float>(product);
+        return true;
+    }
+    const int shift = std::countl_zero(mantissa);
+    const std::uint64_t numerator = mantissa << shift;
+    const std::uint64_t divisor = kPowersOfTen[-exponent];
+    // The quotient has at least 29 significant bits, so a low bit set for a nonzero remainder
+    // decides a rounding tie exactly as the dropped fraction would.
+    const std::uint64_t quotient = numerator / divisor;
+    const std::uint64_t sticky = numerator % divisor != 0;
+    value = static_cast<float>(quotient | sticky) * powerOfTwo(-shift);
+    return true;
+}
+
+// Converts a validated unsigned decimal token; false when the exact result is not at hand.
+bool convertDecimal(const DecimalDigits& d, const char* begin, const char* end, float& value) {
+    if (d.mantissa == 0) {
+        value = 0.0f;
+        return true;
+    }
+    if (d.dropped == 0 && d.exponent >= -kMaxPower && d.exponent <= kMaxPower) {
+        if (d.mantissa > kMaxFloatMantissa)
+            return convertWideMantissa(d.mantissa, d.exponent, value);
+        const auto m = static_cast<float>(d.mantissa);
+        value =
+            d.exponent < 0 ? m / kFloatPowersOfTen[-d.exponent] : m * kFloatPowersOfTen[d.exponent];
+        return true;
+    }
+    // libstdc++ rounds correctly to float directly; it reports overflow and underflow to zero
+    // as out of range, where strtof's own result is left to sscanf.
+    const auto [stop, error] = std::from_chars(begin, end, value);
+    return error == std::errc() && stop == end;
+}
+
+// A plain decimal %f token: [sign] digits [. digits] [e [sign] digits] with at least one
+// mantissa digit. Returns the token end, or nullptr if unsure.
+const char* parseDecimalFloat(const char* p, float& value) {
+    const bool negative = *p == '-';
+    if (*p == '-' || *p == '+') ++p;
+    const char* begin = p;
+    DecimalDigits d;
+    p = readMantissa(p, d);
+    if (d.count == 0) return nullptr;
+    if ((*p | 0x20) == 'e') {
+        p = readExponent(p, d);
+        if (p == nullptr) return nullptr;
+    }
+    float magnitude;
+    if (!endsToken(*p) || !convertDecimal(d, begin, p, magnitude)) return nullptr;
+    value = negative ? -magnitude : magnitude;
+    return p;
+}
+
+int scanFloatsFast(const char* line, float* values, int count) {
+    float slots[kMaxFloats];
+    const char* p = line;
+    int stored = 0;
+    for (; stored < count; ++stored) {
+        p = skipBlanks(p);
+        if (*p == '\0') break;
+        p = parseDecimalFloat(p, slots[stored]);
+        if (p == nullptr) return kUnsure;
+    }
+    if (stored == 0) return kUnsure;
+    std::memcpy(values, slots, stored * sizeof(float));
+    return stored;
+}
+
+int scanFloatsWithSscanf(const char* line, float* values, int count) {
+    float s[kMaxFloats] = {};
+    std::memcpy(s, values, count * sizeof(float));
+    const int result = std::sscanf(line, kFloatPatterns[count], &s[0], &s[1], &s[2], &s[3], &s[4],
+                                   &s[5], &s[6], &s[7]);
+    std::memcpy(values, s, count * sizeof(float));
+    return result;
+}
+
+} // namespace
+
+int scanInts(const char* line, const char* keyword, int* values, int count) {
+    const int result = scanIntsFast(line, keyword, values, count);
+    return result != kUnsure ? result : scanIntsWithSscanf(line, keyword, values, count);
+}
+
+int scanFloats(const char* line, float* values, int count) {
+    const int result = scanFloatsFast(line, values, count);
+    return result != kUnsure ? result : scanFloatsWithSscanf(line, values, count);
+}
+
+// %s needs no fallback: it copies the first run of non-blank bytes as they are.
+int scanWord(const char* line, char* field, std::size_t fieldSize) {
+    const char* p = skipBlanks(line);
+    if (*p == '\0') return EOF;
+    if (fieldSize == 0) return 0;
+    std::size_t length = 0;
+    while (length + 1 < fieldSize && !endsToken(p[length]))
+        ++length;
+    std::memcpy(field, p, length);
+    field[length] = '\0';
+    return 1;
+}
