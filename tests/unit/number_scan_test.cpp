@@ -413,7 +413,7 @@ std::string longMantissa(Random& random) {
     return random.sign(30, 5) + digits;
 }
 
-std::string specialFloat(Random& random) {
+std::string infOrNanFloat(Random& random) {
     return random.sign(30, 10) +
            random.pick({"inf",      "INF",     "Inf",     "infinity", "INFINITY", "Infinity",
                         "infinite", "infinit", "infx",    "in",       "i",        "nan",
@@ -488,7 +488,7 @@ std::string floatToken(Random& random, bool decimalOnly) {
     if (kind < 66) return boundaryFloat(random);
     if (kind < 72) return extremeExponent(random);
     if (kind < 78) return longMantissa(random);
-    if (kind < 84) return specialFloat(random);
+    if (kind < 84) return infOrNanFloat(random);
     if (kind < 90) return hexFloat(random);
     return oddFloat(random);
 }
