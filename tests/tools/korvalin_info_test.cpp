@@ -1,0 +1,603 @@
+// korvalin-info run as users run it: a separate process on files written by the test, its
+// standard output, standard error and exit status captured.
+#include "tests/support/temp_folder.h"
+
+#include <IL/il.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <initializer_list>
+#include <spawn.h>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+struct RunResult {
+    int status = -1; // exit status; -1 when the process did not exit normally
+    std::string out;
+    std::string err;
+};
+
+// Starts the tool with exactly these arguments (no shell: names reach it byte for byte),
+// standard input empty, and waits for it.
+RunResult runInfo(const std::vector<std::string>& arguments) {
+    RunResult result;
+    TempFolder capture;
+    std::string outPath = capture.file("stdout");
+    std::string errPath = capture.file("stderr");
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0600);
+    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0600);
+    std::vector<std::string> words{KORVALIN_INFO_PATH};
+    words.insert(words.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (std::string& word : words)
+        argv.push_back(word.data());
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    int spawned = posix_spawn(&pid, KORVALIN_INFO_PATH, &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0) {
+        ADD_FAILURE() << "cannot start " << KORVALIN_INFO_PATH << ": " << std::strerror(spawned);
+        return result;
+    }
+    int waitStatus = 0;
+    pid_t waited;
+    do
+        waited = waitpid(pid, &waitStatus, 0);
+    while (waited < 0 && errno == EINTR);
+    if (waited == pid && WIFEXITED(waitStatus))
+        result.status = WEXITSTATUS(waitStatus);
+    else
+        ADD_FAILURE() << "korvalin-info did not exit normally (wait status " << waitStatus << ")";
+    result.out = readWholeFile(outPath);
+    result.err = readWholeFile(errPath);
+    return result;
+}
+
+std::vector<std::string> linesOf(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+std::vector<std::string> linesContaining(const std::string& text, const std::string& part) {
+    std::vector<std::string> found;
+    for (const std::string& line : linesOf(text))
+        if (line.find(part) != std::string::npos) found.push_back(line);
+    return found;
+}
+
+// The line split into words at blanks and the punctuation around numbers: "texture 3 out of
+// range (textures: 2)" has the words "texture", "3", ..., "textures", "2".
+bool lineHasWords(const std::string& line, std::initializer_list<std::string> wanted) {
+    std::vector<std::string> words;
+    std::string word;
+    for (char c : line + " ") {
+        if (c == ' ' || c == ':' || c == '(' || c == ')' || c == ',' || c == '"') {
+            if (!word.empty()) words.push_back(word);
+            word.clear();
+        } else {
+            word += c;
+        }
+    }
+    for (const std::string& w : wanted)
+        if (std::find(words.begin(), words.end(), w) == words.end()) return false;
+    return true;
+}
+
+// Exactly one non-empty line ending in a newline.
+void expectOneLine(const std::string& text) {
+    ASSERT_FALSE(text.empty());
+    EXPECT_EQ(text.back(), '\n') << text;
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1) << text;
+    EXPECT_GT(text.size(), 1u);
+}
+
+// Checks that a text is one JSON value (RFC 8259, UTF-8) and keeps every string it holds,
+// decoded; an escape for a code point below 256 gives that one byte.
+class JsonChecker {
+  public:
+    explicit JsonChecker(const std::string& text) : text(text) {}
+
+    bool valid() {
+        position = 0;
+        strings.clear();
+        skipSpace();
+        if (!value()) return false;
+        skipSpace();
+        return position == text.size();
+    }
+    std::vector<std::string> strings;
+
+  private:
+    bool at(char c) const { return position < text.size() && text[position] == c; }
+    bool isDigit() const {
+        return position < text.size() && text[position] >= '0' && text[position] <= '9';
+    }
+    void skipSpace() {
+        while (at(' ') || at('\t') || at('\n') || at('\r'))
+            ++position;
+    }
+    bool value() {
+        if (at('{')) return container('}', true);
+        if (at('[')) return container(']', false);
+        if (at('"')) return string();
+        if (at('t')) return literal("true");
+        if (at('f')) return literal("false");
+        if (at('n')) return literal("null");
+        return number();
+    }
+    bool container(char close, bool isObject) {
+        ++position;
+        skipSpace();
+        if (at(close)) {
+            ++position;
+            return true;
+        }
+        for (;;) {
+            skipSpace();
+            if (isObject) {
+                if (!at('"') || !string()) return false;
+                skipSpace();
+                if (!at(':')) return false;
+                ++position;
+                skipSpace();
+            }
+            if (!value()) return false;
+            skipSpace();
+            if (at(',')) {
+                ++position;
+                continue;
+            }
+            if (!at(close)) return false;
+            ++position;
+            return true;
+        }
+    }
+    bool literal(const char* word) {
+        std::size_t length = std::strlen(word);
+        if (text.compare(position, length, word) != 0) return false;
+        position += length;
+        return true;
+    }
+    bool digits() {
+        if (!isDigit()) return false;
+        while (isDigit())
+            ++position;
+        return true;
+    }
+    bool number() {
+        if (at('-')) ++position;
+        if (at('0'))
+            ++position;
+        else if (!digits())
+            return false;
+        if (at('.')) {
+            ++position;
+            if (!digits()) return false;
+        }
+        if (at('e') || at('E')) {
+            ++position;
+            if (at('+') || at('-')) ++position;
+            if (!digits()) return false;
+        }
+        return true;
+    }
+    // Length of the UTF-8 sequence starting here, 0 when it is not one.
+    std::size_t utf8Length() const {
+        unsigned char lead = static_cast<unsigned char>(text[position]);
+        std::size_t length = lead >= 0xc2 && lead <= 0xdf   ? 2
+                             : lead >= 0xe0 && lead <= 0xef ? 3
+                             : lead >= 0xf0 && lead <= 0xf4 ? 4
+                                                            : 0;
+        if (length == 0 || position + length > text.size()) return 0;
+        for (std::size_t i = 1; i < length; ++i)
+            if ((static_cast<unsigned char>(text[position + i]) & 0xc0) != 0x80) return 0;
+        return length;
+    }
+    bool string() {
+        ++position;
+        std::string decoded;
+        while (position < text.size()) {
+            unsigned char c = static_cast<unsigned char>(text[position]);
+            if (c == '"') {
+                ++position;
+                strings.push_back(decoded);
+                return true;
+            }
+            if (c < 0x20) return false;
+            if (c >= 0x80) {
+                std::size_t length = utf8Length();
+                if (length == 0) return false;
+                decoded.append(text, position, length);
+                position += length;
+                continue;
+            }
+            ++position;
+            if (c != '\\') {
+                decoded += static_cast<char>(c);
+                continue;
+            }
+            if (position >= text.size()) return false;
+            char escape = text[position++];
+            const char* simple = "\"\\/bfnrt";
+            const char* meaning = "\"\\/\b\f\n\r\t";
+            if (const char* found = std::strchr(simple, escape); found && escape != '\0') {
+                decoded += meaning[found - simple];
+                continue;
+            }
+            if (escape != 'u' || position + 4 > text.size()) return false;
+            unsigned codePoint = 0;
+            for (int i = 0; i < 4; ++i) {
+                char h = text[position++];
+                unsigned digit = h >= '0' && h <= '9'   ? h - '0'
+                                 : h >= 'a' && h <= 'f' ? h - 'a' + 10
+                                 : h >= 'A' && h <= 'F' ? h - 'A' + 10
+                                                        : 16;
+                if (digit == 16) return false;
+                codePoint = codePoint * 16 + digit;
+            }
+            decoded += codePoint < 256 ? static_cast<char>(codePoint) : '?';
+        }
+        return false;
+    }
+
+    const std::string& text;
+    std::size_t position = 0;
+};
+
+// The worked example: two groups, two materials, one texture.
+const char* const workedExample = "MSHX1\n"
+                                  "GROUPS 2\n"
+                                  "LABEL body\n"
+                                  "MATERIAL 1\n"
+                                  "TEXTURE 1\n"
+                                  "GEOM 3 1\n"
+                                  "0 0 0 0 1 0 0 0\n"
+                                  "1 0 0 0 1 0 1 0\n"
+                                  "0 0 1 0 1 0 0 1\n"
+                                  "0 1 2\n"
+                                  "LABEL window\n"
+                                  "MATERIAL 2\n"
+                                  "FLAG 3\n"
+                                  "GEOM 4 2\n"
+                                  "0 1 0 0 0 1 0 0\n"
+                                  "1 1 0 0 0 1 0 0\n"
+                                  "1 1 1 0 0 1 0 0\n"
+                                  "0 1 1 0 0 1 0 0\n"
+                                  "0 1 2\n"
+                                  "0 2 3\n"
+                                  "MATERIALS 2\n"
+                                  "hull\n"
+                                  "glass\n"
+                                  "MATERIAL hull\n"
+                                  "1 1 1 1\n"
+                                  "0.2 0.2 0.2 1\n"
+                                  "0 0 0 1\n"
+                                  "0 0 0 1\n"
+                                  "MATERIAL glass\n"
+                                  "0.5 0.6 0.7 0.4\n"
+                                  "0.5 0.6 0.7 0.4\n"
+                                  "1 1 1 1 20\n"
+                                  "0 0 0 1\n"
+                                  "TEXTURES 1\n"
+                                  "hull.dds\n";
+
+// Worked out by hand from the file: the window group has no TEXTURE line (texture 0), the
+// hull's specular line has no power (0). As 32-bit floats printed with 9 digits, 0.2 reads
+// 0.200000003, 0.6 reads 0.600000024, 0.7 reads 0.699999988 and 0.4 reads 0.400000006.
+const char* const workedExampleJson =
+    "{\"groups\":["
+    "{\"vertexCount\":3,\"triangleCount\":1,\"material\":1,\"texture\":1,"
+    "\"vertices\":[[0,0,0,0,1,0,0,0],[1,0,0,0,1,0,1,0],[0,0,1,0,1,0,0,1]],"
+    "\"triangles\":[[0,1,2]]},"
+    "{\"vertexCount\":4,\"triangleCount\":2,\"material\":2,\"texture\":0,"
+    "\"vertices\":[[0,1,0,0,0,1,0,0],[1,1,0,0,0,1,0,0],[1,1,1,0,0,1,0,0],[0,1,1,0,0,1,0,0]],"
+    "\"triangles\":[[0,1,2],[0,2,3]]}],"
+    "\"materials\":["
+    "{\"name\":\"hull\",\"diffuse\":[1,1,1,1],"
+    "\"ambient\":[0.200000003,0.200000003,0.200000003,1],\"specular\":[0,0,0,1],\"power\":0,"
+    "\"emissive\":[0,0,0,1]},"
+    "{\"name\":\"glass\",\"diffuse\":[0.5,0.600000024,0.699999988,0.400000006],"
+    "\"ambient\":[0.5,0.600000024,0.699999988,0.400000006],\"specular\":[1,1,1,1],"
+    "\"power\":20,\"emissive\":[0,0,0,1]}],"
+    "\"textures\":[\"hull.dds\"]}\n";
+
+// Writes a small opaque image with DevIL (the format follows the file name's extension).
+void writeImage(const std::string& path) {
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    unsigned char pixels[4 * 4 * 4];
+    for (unsigned i = 0; i < sizeof pixels; ++i)
+        pixels[i] = static_cast<unsigned char>(i % 4 == 3 ? 255 : i * 5);
+    ilInit();
+    ILuint image = 0;
+    ilGenImages(1, &image);
+    ilBindImage(image);
+    ASSERT_TRUE(ilTexImage(4, 4, 1, 4, IL_RGBA, IL_UNSIGNED_BYTE, pixels));
+    ilEnable(IL_FILE_OVERWRITE);
+    ASSERT_TRUE(ilSaveImage(path.c_str())) << path;
+    ilDeleteImages(1, &image);
+    // The tool has to be able to read it back: check with the same library.
+    ilGenImages(1, &image);
+    ilBindImage(image);
+    ASSERT_TRUE(ilLoadImage(path.c_str())) << path;
+    ilDeleteImages(1, &image);
+}
+
+class KorvalinInfoTest : public ::testing::Test {
+  protected:
+    TempFolder folder;
+};
+
+TEST_F(KorvalinInfoTest, WorkedExamplePrintsExactlyTheExpectedJson) {
+    // Blanks, quotes and shell syntax in the path: they must reach the tool unchanged.
+    std::string path =
+        folder.write("it's a \"mesh\" $(x) `y`; z/worked example.msh", workedExample);
+    RunResult run = runInfo({"--json", path});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, workedExampleJson);
+    JsonChecker json(run.out);
+    EXPECT_TRUE(json.valid());
+
+    // Options may follow the file; a textures folder does not change what is printed.
+    writeImage(folder.file("textures/hull.dds"));
+    run = runInfo({path, "--textures", folder.file("textures"), "--json"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, workedExampleJson);
+}
+
+TEST_F(KorvalinInfoTest, JsonFloatsHaveNineDigitsAndNonFiniteValuesAreNull) {
+    std::string path = folder.write("floats.msh", "MSHX1\n"
+                                                  "GROUPS 1\n"
+                                                  "GEOM 2 1\n"
+                                                  "0.1 -2.5 1e-3 nan inf -inf 3.14159274 16777217\n"
+                                                  "1e20 -0 0.333333343 -1.17549435e-38 1e-45 "
+                                                  "340282346638528859811704183484516925440 -nan 2\n"
+                                                  "0 1 1\n"
+                                                  "MATERIALS 1\n"
+                                                  "m\n"
+                                                  "MATERIAL m\n"
+                                                  "nan 0.5 inf 1\n"
+                                                  "0.1 0.2 0.3 0.4\n"
+                                                  "1 1 1 1 inf\n"
+                                                  "0 0 0 0\n");
+    // By hand: 0.1 is stored as 0.100000001490116..., 1e-3 as 0.00100000004749745...,
+    // 16777217 has no float and becomes 16777216, 1e20 is stored as 100000002004087734272,
+    // 1e-45 becomes the smallest denormal 1.40129846e-45, the long number is the largest
+    // float 3.40282347e+38, 0.3 is 0.300000011920929...; a group without MATERIAL line
+    // keeps -1.
+    const char* expected =
+        "{\"groups\":[{\"vertexCount\":2,\"triangleCount\":1,\"material\":-1,\"texture\":0,"
+        "\"vertices\":[[0.100000001,-2.5,0.00100000005,null,null,null,3.14159274,16777216],"
+        "[1.00000002e+20,-0,0.333333343,-1.17549435e-38,1.40129846e-45,3.40282347e+38,null,2]],"
+        "\"triangles\":[[0,1,1]]}],"
+        "\"materials\":[{\"name\":\"m\",\"diffuse\":[null,0.5,null,1],"
+        "\"ambient\":[0.100000001,0.200000003,0.300000012,0.400000006],"
+        "\"specular\":[1,1,1,1],\"power\":null,\"emissive\":[0,0,0,0]}],"
+        "\"textures\":[]}\n";
+    RunResult run = runInfo({"--json", path});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, expected);
+    JsonChecker json(run.out);
+    EXPECT_TRUE(json.valid()) << run.out;
+}
+
+TEST_F(KorvalinInfoTest, NamesWithQuotesBackslashesAndControlBytesStayValidJson) {
+    const std::string quoted = "q\"b\\s\x01"
+                               "e\x1f";
+    const std::string high = "\x7f\xe9t";
+    const std::string texture = "t\"x\x02.png";
+    std::string path = folder.write("names.msh", "MSHX1\n"
+                                                 "MATERIALS 2\n" +
+                                                     quoted + " more words\n" + high +
+                                                     "\n"
+                                                     "1 1 1 1\n1 1 1 1\n1 1 1 1 5\n0 0 0 1\n"
+                                                     "1 1 1 1\n1 1 1 1\n1 1 1 1 5\n0 0 0 1\n"
+                                                     "TEXTURES 1\n" +
+                                                     texture + "\n");
+    RunResult run = runInfo({"--json", path});
+    ASSERT_EQ(run.status, 0) << run.err;
+    JsonChecker json(run.out);
+    ASSERT_TRUE(json.valid()) << run.out;
+    // Names are the first word of their line, byte for byte.
+    EXPECT_NE(std::find(json.strings.begin(), json.strings.end(), quoted), json.strings.end())
+        << run.out;
+    EXPECT_NE(std::find(json.strings.begin(), json.strings.end(), texture), json.strings.end())
+        << run.out;
+    EXPECT_EQ(run.out.find("more"), std::string::npos);
+}
+
+TEST_F(KorvalinInfoTest, FilesThatDoNotLoadExitOneWithOneLineOnStderr) {
+    std::vector<std::string> paths = {
+        folder.file("missing.msh"),
+        folder.write("other-magic.msh", "MSHX2\nGROUPS 0\n"),
+        folder.write("lower-case.msh", "mshx1\nGROUPS 0\n"),
+        folder.write("trailing-blank.msh", "MSHX1 \nGROUPS 0\n"),
+        folder.write("empty.msh", ""),
+        folder.write("huge-count.msh", "MSHX1\nGROUPS 999999\n"),
+    };
+    for (const std::string& path : paths) {
+        SCOPED_TRACE(path);
+        for (bool json : {false, true}) {
+            RunResult run = json ? runInfo({"--json", path}) : runInfo({path});
+            EXPECT_EQ(run.status, 1);
+            EXPECT_EQ(run.out, "");
+            expectOneLine(run.err);
+        }
+    }
+}
+
+TEST_F(KorvalinInfoTest, BadUsageExitsTwo) {
+    std::string mesh = folder.write("a.msh", workedExample);
+    std::string other = folder.write("b.msh", workedExample);
+    std::vector<std::vector<std::string>> usages = {
+        {},
+        {"--json"},
+        {"--bogus", mesh},
+        {mesh, "-x"},
+        {mesh, other},
+        {"--json", mesh, other},
+        {"--textures"},
+        {mesh, "--textures"},
+        {"--json", mesh, "--textures"},
+    };
+    for (const std::vector<std::string>& usage : usages) {
+        std::string shown;
+        for (const std::string& word : usage)
+            shown += " [" + word + "]";
+        SCOPED_TRACE("arguments:" + shown);
+        RunResult run = runInfo(usage);
+        EXPECT_EQ(run.status, 2);
+        EXPECT_EQ(run.out.find("groups"), std::string::npos) << "a mesh was printed";
+    }
+}
+
+// Group 1: material 3 of 2 (out), texture 2 of 4 (in), corner 4 of 4 vertices (out).
+// Group 2: material 2 (in), texture 3 of 4 (in; out with 2 entries), corner -1 (out).
+// Group 3: material 0 and texture 0 (in: the defaults).
+const char* const numbersMesh = "MSHX1\n"
+                                "GROUPS 3\n"
+                                "LABEL a\n"
+                                "MATERIAL 3\n"
+                                "TEXTURE 2\n"
+                                "GEOM 4 2\n"
+                                "0 0 0 0 0 1 0 0\n"
+                                "1 0 0 0 0 1 1 0\n"
+                                "1 1 0 0 0 1 1 1\n"
+                                "0 1 0 0 0 1 0 1\n"
+                                "0 1 3\n"
+                                "1 2 4\n"
+                                "LABEL b\n"
+                                "MATERIAL 2\n"
+                                "TEXTURE 3\n"
+                                "GEOM 3 1\n"
+                                "0 0 0 0 0 1 0 0\n"
+                                "1 0 0 0 0 1 1 0\n"
+                                "0 1 0 0 0 1 0 1\n"
+                                "2 0 -1\n"
+                                "LABEL c\n"
+                                "MATERIAL 0\n"
+                                "TEXTURE 0\n"
+                                "GEOM 3 1\n"
+                                "0 0 0 0 0 1 0 0\n"
+                                "1 0 0 0 0 1 1 0\n"
+                                "0 1 0 0 0 1 0 1\n"
+                                "0 1 2\n"
+                                "MATERIALS 2\n"
+                                "m1\n"
+                                "m2\n"
+                                "1 1 1 1\n1 1 1 1\n0 0 0 1\n0 0 0 1\n"
+                                "1 1 1 1\n1 1 1 1\n0 0 0 1\n0 0 0 1\n"
+                                "TEXTURES 4\n"
+                                "present.png\n"
+                                "absent.png\n"
+                                "Present.PNG\n"
+                                "BROKEN.PNG\n";
+
+TEST_F(KorvalinInfoTest, SummaryNamesImagesThatDidNotLoadAndNumbersOutOfRange) {
+    std::string textures = folder.file("images");
+    writeImage(textures + "/present.png");
+    folder.write("images/broken.png", "no image in here");
+    std::string path = folder.write("numbers.msh", numbersMesh);
+
+    RunResult run = runInfo({"--textures", textures, path});
+    ASSERT_EQ(run.status, 0) << run.err;
+    std::vector<std::string> missing = linesContaining(run.out, "did not load");
+    ASSERT_EQ(missing.size(), 2u) << run.out;
+    EXPECT_NE(missing[0].find(textures + "/absent.png"), std::string::npos) << run.out;
+    // Named by the file that was tried: the one whose name differs only in letter case.
+    EXPECT_NE(missing[1].find(textures + "/broken.png"), std::string::npos) << run.out;
+
+    // With texture 3 of 4 in range, the findings are exactly the three numbers out of range.
+    std::vector<std::string> outOfRange = linesContaining(run.out, "out of range");
+    EXPECT_EQ(outOfRange.size(), 3u) << run.out;
+    auto reported = [&](std::initializer_list<std::string> words) {
+        for (const std::string& line : outOfRange)
+            if (lineHasWords(line, words)) return true;
+        return false;
+    };
+    EXPECT_TRUE(reported({"material", "3"})) << run.out;
+    EXPECT_TRUE(reported({"4"})) << run.out;
+    EXPECT_TRUE(reported({"-1"})) << run.out;
+    EXPECT_FALSE(reported({"texture", "3"})) << "texture 3 of 4 is in range\n" << run.out;
+
+    // One texture entry fewer: group 2's texture 3 is now above the count.
+    std::string twoTextures = numbersMesh;
+    twoTextures.replace(twoTextures.find("TEXTURES 4"), 10, "TEXTURES 2");
+    twoTextures.erase(twoTextures.find("Present.PNG\n"));
+    path = folder.write("two-textures.msh", twoTextures);
+    run = runInfo({"--textures", textures, path});
+    ASSERT_EQ(run.status, 0) << run.err;
+    outOfRange = linesContaining(run.out, "out of range");
+    EXPECT_EQ(outOfRange.size(), 4u) << run.out;
+    EXPECT_TRUE(reported({"texture", "3"})) << run.out;
+}
+
+TEST_F(KorvalinInfoTest, WithoutATexturesFolderImagePathsStartAtTheRoot) {
+    std::string textures = folder.file("images");
+    writeImage(textures + "/present.png");
+    std::string path = folder.write("numbers.msh", numbersMesh);
+
+    RunResult run = runInfo({path});
+    ASSERT_EQ(run.status, 0) << run.err;
+    std::vector<std::string> missing = linesContaining(run.out, "did not load");
+    ASSERT_EQ(missing.size(), 4u) << run.out;
+    EXPECT_TRUE(lineHasWords(missing[0], {"/present.png"})) << run.out;
+    EXPECT_TRUE(lineHasWords(missing[1], {"/absent.png"})) << run.out;
+    EXPECT_TRUE(lineHasWords(missing[2], {"/Present.PNG"})) << run.out;
+    EXPECT_TRUE(lineHasWords(missing[3], {"/BROKEN.PNG"})) << run.out;
+    EXPECT_EQ(run.out.find(textures), std::string::npos) << run.out;
+}
+
+TEST_F(KorvalinInfoTest, ACompleteFileReportsNothingMissing) {
+    std::string textures = folder.file("textures");
+    writeImage(textures + "/hull.dds");
+    std::string path = folder.write("worked.msh", workedExample);
+
+    RunResult run = runInfo({"--textures", textures, path});
+    ASSERT_EQ(run.status, 0) << run.err;
+    std::vector<std::string> lines = linesOf(run.out);
+    for (const char* count :
+         {"groups: 2", "vertices: 7", "triangles: 3", "materials: 2", "textures: 1"})
+        EXPECT_NE(std::find(lines.begin(), lines.end(), count), lines.end()) << count << "\n"
+                                                                             << run.out;
+    EXPECT_EQ(linesContaining(run.out, "did not load").size(), 0u) << run.out;
+    EXPECT_EQ(linesContaining(run.out, "out of range").size(), 0u) << run.out;
+    EXPECT_EQ(linesContaining(run.out, "not checked").size(), 0u) << run.out;
+
+    // The same file without its image: now the entry is named.
+    std::filesystem::remove(textures + "/hull.dds");
+    run = runInfo({"--textures", textures, path});
+    ASSERT_EQ(run.status, 0) << run.err;
+    std::vector<std::string> missing = linesContaining(run.out, "did not load");
+    ASSERT_EQ(missing.size(), 1u) << run.out;
+    EXPECT_NE(missing[0].find(textures + "/hull.dds"), std::string::npos) << run.out;
+}
+
+TEST_F(KorvalinInfoTest, TheSampleHullLoads) {
+    std::string sample = std::string(KORVALIN_SAMPLES_DIR) + "/hull.msh";
+    if (!std::filesystem::exists(sample)) GTEST_SKIP() << sample << " is not there yet";
+    RunResult run = runInfo({"--json", sample});
+    EXPECT_EQ(run.status, 0) << run.err;
+    JsonChecker json(run.out);
+    EXPECT_TRUE(json.valid());
+    EXPECT_EQ(run.out.rfind("{\"groups\":[{", 0), 0u) << "no groups in the sample";
+}
+
+} // namespace
