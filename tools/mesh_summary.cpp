@@ -23,12 +23,22 @@ long long totalTriangles() {
     return total;
 }
 
+// A name can be bound and still hold no image when the GL refused the upload.
+bool holdsImage(GLuint name) {
+    if (!glIsTexture(name))
+        return false;
+    GLint width = 0;
+    glBindTexture(GL_TEXTURE_2D, name);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+    return width > 0;
+}
+
 void writeTextures(std::FILE* out, bool texturesChecked) {
     std::fprintf(out, "textures: %d\n", meshScene.textureCount);
     if (meshScene.textureCount > 0 && !texturesChecked)
         std::fputs("  images not checked: no GL context\n", out);
     for (int number = 1; texturesChecked && number <= meshScene.textureCount; ++number) {
-        if (glIsTexture(static_cast<GLuint>(number))) continue;
+        if (holdsImage(static_cast<GLuint>(number))) continue;
         char path[textFieldSize];
         const char* name = meshScene.textureNames[number - 1];
         if (!buildTexturePath(meshScene.texturesDirectory(), name, path, sizeof path)) {
