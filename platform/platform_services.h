@@ -1,17 +1,65 @@
 #pragma once
 
-#include <cstddef>
+#include "platform/window_types.h"
 
-// The operating-system services the program's own code calls. The backend that runs the
-// program installs itself; until then the headless backend answers (dialogs cancelled).
+#include <cstddef>
+#include <cstdint>
+
+// The operating-system services the program's own code calls, one call for each service it
+// needs, with the arguments and results it uses. The backend that runs the program installs
+// itself; until then the headless backend answers (no windows, dialogs cancelled, boxes on
+// the standard error stream).
 class PlatformServices {
   public:
     virtual ~PlatformServices() = default;
 
+    // Opening a window with a GL context, step by step; each step can fail.
+    virtual bool registerWindowClass(const WindowClass& windowClass) = 0;
+    // The window is created hidden, with a client area of the given size (a menu bar takes
+    // its height from it).
+    virtual WindowHandle createWindow(const char* className, const char* title, int clientWidth,
+                                      int clientHeight) = 0;
+    virtual DeviceContextHandle getDeviceContext(WindowHandle window) = 0;
+    // A format number, 0 when none matches.
+    virtual int choosePixelFormat(DeviceContextHandle dc, const PixelFormatRequest& request) = 0;
+    virtual bool setPixelFormat(DeviceContextHandle dc, int format) = 0;
+    virtual GLContextHandle createGLContext(DeviceContextHandle dc) = 0;
+    virtual bool makeCurrent(DeviceContextHandle dc, GLContextHandle context) = 0;
+    // Shows the window, brings it to the front and gives it the keyboard focus.
+    virtual void showWindow(WindowHandle window) = 0;
+
+    // Closing, step by step; each step reports failure and the caller goes on.
+    virtual bool releaseCurrentContext() = 0;
+    virtual bool deleteGLContext(GLContextHandle context) = 0;
+    virtual bool releaseDeviceContext(WindowHandle window, DeviceContextHandle dc) = 0;
+    virtual bool destroyWindow(WindowHandle window) = 0;
+    virtual bool unregisterWindowClass(const char* className) = 0;
+
+    // Messages. getMessage is false once the quit message has come.
+    virtual bool getMessage(Message& message) = 0;
+    virtual void dispatchMessage(const Message& message) = 0;
+    virtual void postQuitMessage(int exitCode) = 0;
+    // Calls the window's procedure at once and returns its answer.
+    virtual std::intptr_t sendMessage(WindowHandle window, unsigned message, std::uintptr_t wParam,
+                                      std::intptr_t lParam) = 0;
+    // What the system does with a message the window procedure does not take.
+    virtual std::intptr_t defaultWindowProc(WindowHandle window, unsigned message,
+                                            std::uintptr_t wParam, std::intptr_t lParam) = 0;
+    virtual bool validateRect(WindowHandle window) = 0;
+    virtual bool swapBuffers(DeviceContextHandle dc) = 0;
+
+    // Modal message box; flags are MB_* values. Returns the button pressed.
+    virtual int messageBox(WindowHandle owner, const char* text, const char* caption,
+                           unsigned flags) = 0;
     // Modal folder chooser owned by the active window. Writes the chosen folder into path;
     // writes an empty text when the user cancels or the folder does not fit pathSize.
     // True when a folder was chosen.
     virtual bool browseForFolder(const char* title, char* path, std::size_t pathSize) = 0;
+
+    // Asks for a WM_MOUSELEAVE when the pointer leaves the window's client area.
+    virtual bool trackMouseLeave(WindowHandle window) = 0;
+    // The process's current directory; false when it does not fit size.
+    virtual bool currentDirectory(char* buffer, std::size_t size) = 0;
 };
 
 PlatformServices& platformServices();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/platform_services.h"
+#include "platform/headless/headless_services.h"
 
 #include <string>
 #include <vector>
@@ -8,7 +8,7 @@
 // Stands in for the dialogs a test cannot click: answers the folder chooser with a scripted
 // folder (or a cancel) and records every title it was shown with. Installs itself for its
 // lifetime.
-class ScriptedPlatform : public PlatformServices {
+class ScriptedPlatform : public HeadlessServices {
   public:
     ScriptedPlatform() { setPlatformServices(this); }
     ~ScriptedPlatform() override { setPlatformServices(nullptr); }
