@@ -22,8 +22,12 @@ constexpr int WHEEL_DELTA = 120;
 constexpr std::intptr_t makeLParam(unsigned low, unsigned high) {
     return static_cast<std::intptr_t>((low & 0xFFFFu) | ((high & 0xFFFFu) << 16));
 }
-constexpr unsigned lowWord(std::uintptr_t value) { return value & 0xFFFFu; }
-constexpr unsigned highWord(std::uintptr_t value) { return (value >> 16) & 0xFFFFu; }
+constexpr unsigned lowWord(std::uintptr_t value) {
+    return value & 0xFFFFu;
+}
+constexpr unsigned highWord(std::uintptr_t value) {
+    return (value >> 16) & 0xFFFFu;
+}
 // Pointer coordinates and wheel deltas are signed 16-bit words.
 constexpr int signedLowWord(std::uintptr_t value) {
     return static_cast<std::int16_t>(value & 0xFFFFu);

@@ -1,0 +1,187 @@
+#include "platform/fltk/fltk_services.h"
+
+#include "platform/fltk/fltk_main_window.h"
+#include "platform/fltk/fltk_message_box.h"
+#include "platform/window_messages.h"
+
+#include <FL/Fl.H>
+#include <FL/Fl_Native_File_Chooser.H>
+#include <FL/x.H>
+#include <GL/glx.h>
+
+#include <cstring>
+#include <unistd.h>
+
+FltkServices::FltkServices() {
+    // FLTK's own chooser: the same on every desktop, GTK or not.
+    Fl::option(Fl::OPTION_FNFC_USES_GTK, false);
+}
+
+FltkServices::~FltkServices() = default;
+
+bool FltkServices::isOurs(WindowHandle handle) const {
+    return handle != nullptr && handle == static_cast<WindowHandle>(window);
+}
+
+bool FltkServices::registerWindowClass(const WindowClass& newClass) {
+    if (classRegistered || !newClass.name || !newClass.procedure) return false;
+    className = newClass.name;
+    windowClass = newClass;
+    windowClass.name = className.c_str();
+    classRegistered = true;
+    return true;
+}
+
+WindowHandle FltkServices::createWindow(const char* name, const char* title, int clientWidth,
+                                        int clientHeight) {
+    if (!classRegistered || className != name || window) return nullptr;
+    // X needs a display before any window; without one there is no window to make.
+    if (!fl_display) fl_open_display();
+    window = new FltkMainWindow(windowClass.procedure, windowClass.menu, title, clientWidth,
+                                clientHeight);
+    return window;
+}
+
+DeviceContextHandle FltkServices::getDeviceContext(WindowHandle handle) {
+    return isOurs(handle) ? &window->clientArea() : nullptr;
+}
+
+int FltkServices::choosePixelFormat(DeviceContextHandle dc, const PixelFormatRequest& request) {
+    if (!window || dc != &window->clientArea() || !request.rgba) return 0;
+    int mode = FL_RGB | (request.doubleBuffer ? FL_DOUBLE : 0) | (request.depthBits ? FL_DEPTH : 0);
+    return Fl_Gl_Window::can_do(mode) ? mode : 0;
+}
+
+// FLTK's mode() answers whether the mode changed, not whether it holds: ask afterwards.
+bool FltkServices::setPixelFormat(DeviceContextHandle dc, int format) {
+    if (!window || dc != &window->clientArea()) return false;
+    FltkClientArea& area = window->clientArea();
+    area.mode(format);
+    return area.mode() == format && area.can_do();
+}
+
+// FLTK makes the GL context when the window first exists on the display, so the window is
+// realised here; showWindow then raises and focuses it.
+GLContextHandle FltkServices::createGLContext(DeviceContextHandle dc) {
+    if (!window || dc != &window->clientArea()) return nullptr;
+    window->show();
+    window->clientArea().show();
+    window->clientArea().make_current();
+    return window->clientArea().context();
+}
+
+bool FltkServices::makeCurrent(DeviceContextHandle dc, GLContextHandle context) {
+    if (!window || dc != &window->clientArea() || !context) return false;
+    window->clientArea().make_current();
+    return glXGetCurrentContext() == static_cast<GLXContext>(context);
+}
+
+void FltkServices::showWindow(WindowHandle handle) {
+    if (!isOurs(handle)) return;
+    window->show();
+    window->clientArea().take_focus();
+    // Showing a window reports its client size, as Windows does.
+    FltkClientArea& area = window->clientArea();
+    window->send(WM_SIZE, 0, makeLParam(area.w(), area.h()));
+}
+
+bool FltkServices::releaseCurrentContext() {
+    return fl_display && glXMakeCurrent(fl_display, None, nullptr);
+}
+
+bool FltkServices::deleteGLContext(GLContextHandle context) {
+    if (!window || !context || window->clientArea().context() != context) return false;
+    // Hiding the GL window is how FLTK destroys the context it made.
+    window->clientArea().hide();
+    return true;
+}
+
+bool FltkServices::releaseDeviceContext(WindowHandle handle, DeviceContextHandle dc) {
+    return isOurs(handle) && dc == &window->clientArea();
+}
+
+bool FltkServices::destroyWindow(WindowHandle handle) {
+    if (!isOurs(handle)) return false;
+    window->closeWindow();
+    // The window may be the one whose callback is running: FLTK deletes it later.
+    Fl::delete_widget(window);
+    window = nullptr;
+    return true;
+}
+
+bool FltkServices::unregisterWindowClass(const char* name) {
+    if (!classRegistered || className != name) return false;
+    classRegistered = false;
+    return true;
+}
+
+// FLTK hands its events to the window procedure while it waits; only the quit message is
+// returned from here.
+bool FltkServices::getMessage(Message&) {
+    while (!quitPosted) {
+        if (!Fl::first_window()) return false;
+        Fl::wait();
+    }
+    return false;
+}
+
+void FltkServices::dispatchMessage(const Message& message) {
+    sendMessage(message.window, message.id, message.wParam, message.lParam);
+}
+
+void FltkServices::postQuitMessage(int) {
+    quitPosted = true;
+}
+
+std::intptr_t FltkServices::sendMessage(WindowHandle handle, unsigned message,
+                                        std::uintptr_t wParam, std::intptr_t lParam) {
+    return isOurs(handle) ? window->send(message, wParam, lParam) : 0;
+}
+
+// Until the program draws, the client area shows black.
+std::intptr_t FltkServices::defaultWindowProc(WindowHandle handle, unsigned message, std::uintptr_t,
+                                              std::intptr_t) {
+    if (message == WM_PAINT && isOurs(handle) && window->clientArea().context()) {
+        glClear(GL_COLOR_BUFFER_BIT);
+        window->clientArea().swap_buffers();
+    }
+    return 0;
+}
+
+bool FltkServices::validateRect(WindowHandle handle) {
+    return isOurs(handle);
+}
+
+bool FltkServices::swapBuffers(DeviceContextHandle dc) {
+    if (!window || dc != &window->clientArea()) return false;
+    window->clientArea().swap_buffers();
+    return true;
+}
+
+int FltkServices::messageBox(WindowHandle owner, const char* text, const char* caption,
+                             unsigned flags) {
+    if (!fl_display) fl_open_display();
+    Fl_Window* ownerWindow = isOurs(owner) ? window : nullptr;
+    return showMessageBox(ownerWindow, text, caption, flags);
+}
+
+bool FltkServices::browseForFolder(const char* title, char* path, std::size_t pathSize) {
+    path[0] = '\0';
+    Fl_Native_File_Chooser chooser(Fl_Native_File_Chooser::BROWSE_DIRECTORY);
+    chooser.title(title);
+    if (chooser.show() != 0 || !chooser.filename()) return false;
+    const char* chosen = chooser.filename();
+    if (std::strlen(chosen) >= pathSize) return false;
+    std::strcpy(path, chosen);
+    return true;
+}
+
+bool FltkServices::trackMouseLeave(WindowHandle handle) {
+    if (!isOurs(handle)) return false;
+    window->clientArea().trackLeave();
+    return true;
+}
+
+bool FltkServices::currentDirectory(char* buffer, std::size_t size) {
+    return getcwd(buffer, size) != nullptr;
+}

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "platform/platform_services.h"
+
+#include <string>
+
+class FltkMainWindow;
+
+// The real backend: an X11 window through FLTK with a menu bar and a GL client area, native
+// choosers and modal message boxes. FLTK's events reach the window procedure as messages.
+class FltkServices : public PlatformServices {
+  public:
+    FltkServices();
+    ~FltkServices() override;
+
+    bool registerWindowClass(const WindowClass& windowClass) override;
+    WindowHandle createWindow(const char* className, const char* title, int clientWidth,
+                              int clientHeight) override;
+    DeviceContextHandle getDeviceContext(WindowHandle window) override;
+    int choosePixelFormat(DeviceContextHandle dc, const PixelFormatRequest& request) override;
+    bool setPixelFormat(DeviceContextHandle dc, int format) override;
+    GLContextHandle createGLContext(DeviceContextHandle dc) override;
+    bool makeCurrent(DeviceContextHandle dc, GLContextHandle context) override;
+    void showWindow(WindowHandle window) override;
+
+    bool releaseCurrentContext() override;
+    bool deleteGLContext(GLContextHandle context) override;
+    bool releaseDeviceContext(WindowHandle window, DeviceContextHandle dc) override;
+    bool destroyWindow(WindowHandle window) override;
+    bool unregisterWindowClass(const char* className) override;
+
+    bool getMessage(Message& message) override;
+    void dispatchMessage(const Message& message) override;
+    void postQuitMessage(int exitCode) override;
+    std::intptr_t sendMessage(WindowHandle window, unsigned message, std::uintptr_t wParam,
+                              std::intptr_t lParam) override;
+    std::intptr_t defaultWindowProc(WindowHandle window, unsigned message, std::uintptr_t wParam,
+                                    std::intptr_t lParam) override;
+    bool validateRect(WindowHandle window) override;
+    bool swapBuffers(DeviceContextHandle dc) override;
+
+    int messageBox(WindowHandle owner, const char* text, const char* caption,
+                   unsigned flags) override;
+    bool browseForFolder(const char* title, char* path, std::size_t pathSize) override;
+
+    bool trackMouseLeave(WindowHandle window) override;
+    bool currentDirectory(char* buffer, std::size_t size) override;
+
+  private:
+    bool isOurs(WindowHandle window) const;
+
+    bool classRegistered = false;
+    std::string className;
+    WindowClass windowClass{};
+    FltkMainWindow* window = nullptr;
+    bool quitPosted = false;
+};

@@ -1,0 +1,4 @@
+#include "render/sensitivity.h"
+
+float mouseSensitivity = defaultMouseSensitivity;
+float zoomSensitivity = defaultZoomSensitivity;
