@@ -50,3 +50,23 @@ constexpr unsigned MB_ICONERROR = 0x10;
 constexpr unsigned MB_ICONEXCLAMATION = 0x30;
 constexpr unsigned MB_ICONINFORMATION = 0x40;
 constexpr int IDOK = 1;
+
+// One control of a dialog template; positions and sizes in dialog units.
+struct DialogControlTemplate {
+    unsigned id;
+    const char* className; // "Button" or "msctls_trackbar32"
+    const char* text;
+    int x, y, width, height;
+    unsigned style;
+};
+
+struct DialogTemplate {
+    int resourceId;
+    const char* caption;
+    int x, y, width, height;
+    unsigned style;
+    const char* fontName;
+    int fontPoints;
+    const DialogControlTemplate* controls; // in tab order
+    int controlCount;
+};
