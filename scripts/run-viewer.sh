@@ -1,11 +1,8 @@
 #!/usr/bin/env bash
-# Installs what is needed, builds, and shows what the sample mesh holds. Arguments replace the
-# sample: scripts/run-viewer.sh --textures DIR FILE.msh
+# Installs what is needed, builds, and starts the viewer (it needs a display). It keeps its
+# settings in Korvalin.ini in the folder it is started from.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh"
 "$root/scripts/build.sh" build
-if [ $# -eq 0 ]; then
-  set -- --textures "$root/samples" "$root/samples/hull.msh"
-fi
-exec "$root/build/tools/korvalin-info" "$@"
+exec "$root/build/app/korvalin"
