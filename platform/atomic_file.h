@@ -1,0 +1,8 @@
+#pragma once
+
+#include <cstddef>
+
+// Replaces the file at path with exactly size bytes of data, whole or not at all: the bytes go
+// to a new file beside it, reach the disk, and only then take the target's name. On failure
+// the target is left as it was, no temporary file stays behind, and the result is false.
+bool replaceFileContents(const char* path, const char* data, std::size_t size);
