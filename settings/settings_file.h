@@ -1,0 +1,17 @@
+#pragma once
+
+#include <cstddef>
+
+// Where the settings live: the start-up directory, '/', "Korvalin.ini". Empty when that path
+// did not fit; the settings are then neither read nor written.
+extern char settingsPath[256];
+
+// Builds settingsPath from the directory; false (and an empty path) when it does not fit.
+bool buildSettingsPath(const char* directory);
+
+// Reads mouseSensitivity, zoomSensitivity and the textures directory (which then counts as
+// set, even when empty). False when the file cannot be opened; nothing changes then.
+bool loadSettings();
+
+// Writes the three settings, replacing the file whole or not at all. False when it cannot.
+bool saveSettings();
