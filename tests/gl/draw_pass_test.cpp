@@ -1,10 +1,9 @@
 // renderScene's effects on GL state and on meshScene, and what it makes of numbers that are
 // out of range: a real context, meshScene filled directly.
 #include "mesh/mesh_scene.h"
-#include "platform/headless/egl_context.h"
 #include "render/draw_pass.h"
 #include "render/viewport.h"
-#include "tests/support/scene_reset.h"
+#include "tests/support/gl_pixels.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>
@@ -12,74 +11,10 @@
 
 #include <array>
 #include <cmath>
-#include <cstdlib>
-#include <memory>
 #include <string>
 #include <vector>
 
 namespace {
-
-constexpr int side = 128;
-
-// A rectangle facing the eye, in the units of the plane through the origin as the eye sees it
-// at both angles 0: right and up on the screen, depth away from the eye. In the file that is
-// z = -right, y = up, x = depth.
-struct Rect {
-    float left, bottom, right, top;
-    float depth = 0;
-};
-
-struct GroupSpec {
-    int material = 0;
-    int texture = 0;
-    std::vector<MeshVertex> vertices;
-    std::vector<MeshTriangle> triangles;
-};
-
-MeshVertex fileVertex(float right, float up, float depth, float u = 0, float v = 0) {
-    return MeshVertex{depth, up, -right, -1.0f, 0.0f, 0.0f, u, v};
-}
-
-// Two triangles, each clockwise on the screen (the front after setupScene).
-void addRect(GroupSpec& group, const Rect& r) {
-    int first = static_cast<int>(group.vertices.size());
-    group.vertices.push_back(fileVertex(r.left, r.top, r.depth, 0, 1));
-    group.vertices.push_back(fileVertex(r.right, r.top, r.depth, 1, 1));
-    group.vertices.push_back(fileVertex(r.right, r.bottom, r.depth, 1, 0));
-    group.vertices.push_back(fileVertex(r.left, r.bottom, r.depth, 0, 0));
-    group.triangles.push_back({{first, first + 1, first + 2}});
-    group.triangles.push_back({{first, first + 2, first + 3}});
-}
-
-GroupSpec rectGroup(int material, const Rect& r, int texture = 0) {
-    GroupSpec group;
-    group.material = material;
-    group.texture = texture;
-    addRect(group, r);
-    return group;
-}
-
-void setGroups(const std::vector<GroupSpec>& specs) {
-    meshScene.groupCount = static_cast<int>(specs.size());
-    meshScene.groups = std::make_unique<MeshGroup[]>(specs.size());
-    for (std::size_t i = 0; i < specs.size(); ++i) {
-        MeshGroup& group = meshScene.groups[i];
-        group.material = specs[i].material;
-        group.texture = specs[i].texture;
-        group.vertexCount = static_cast<int>(specs[i].vertices.size());
-        group.triangleCount = static_cast<int>(specs[i].triangles.size());
-        if (group.vertexCount > 0) {
-            group.vertices = std::make_unique<MeshVertex[]>(specs[i].vertices.size());
-            for (int v = 0; v < group.vertexCount; ++v)
-                group.vertices[v] = specs[i].vertices[v];
-        }
-        if (group.triangleCount > 0) {
-            group.triangles = std::make_unique<MeshTriangle[]>(specs[i].triangles.size());
-            for (int t = 0; t < group.triangleCount; ++t)
-                group.triangles[t] = specs[i].triangles[t];
-        }
-    }
-}
 
 // Ambient is the colour seen; diffuse, specular and power are set to other values so that a
 // light or a wrong property would change what is drawn.
@@ -97,13 +32,6 @@ MeshMaterial material(float r, float g, float b, float power = 5.0f) {
     return m;
 }
 
-void setMaterials(const std::vector<MeshMaterial>& materials) {
-    meshScene.materialCount = static_cast<int>(materials.size());
-    meshScene.materials = std::make_unique<MeshMaterial[]>(materials.size());
-    for (std::size_t i = 0; i < materials.size(); ++i)
-        meshScene.materials[i] = materials[i];
-}
-
 std::vector<int> groupMaterials() {
     std::vector<int> numbers;
     for (int i = 0; i < meshScene.groupCount; ++i)
@@ -111,38 +39,8 @@ std::vector<int> groupMaterials() {
     return numbers;
 }
 
-struct Colour {
-    int r, g, b;
-};
-
-std::string describe(Colour c) {
-    return "(" + std::to_string(c.r) + ", " + std::to_string(c.g) + ", " + std::to_string(c.b) +
-           ")";
-}
-
-Colour bytes(float r, float g, float b) {
-    return {static_cast<int>(std::lround(r * 255)), static_cast<int>(std::lround(g * 255)),
-            static_cast<int>(std::lround(b * 255))};
-}
-
-const Colour black{0, 0, 0};
-const Colour white{255, 255, 255};
-
-struct Pixel {
-    int x, y;
-};
-
-class DrawPassTest : public ::testing::Test {
+class DrawPassTest : public StartUpFrameTest {
   protected:
-    void SetUp() override {
-        resetMeshScene();
-        ASSERT_TRUE(context.create(side, side)) << "no headless GL context (EGL, Mesa)";
-        // The order of start-up: the first resize, then the fixed state.
-        resizeViewport(side, side);
-        setupScene();
-    }
-    void TearDown() override { resetMeshScene(); }
-
     // Where a point of the plane through the origin lands in the window (rows from the
     // bottom), with the start-up projection (70 degrees, 4/3) and the eye at distance 10.
     static Pixel windowPoint(float right, float up) {
@@ -155,22 +53,6 @@ class DrawPassTest : public ::testing::Test {
     }
     static Pixel centreOf(const Rect& r) {
         return windowPoint((r.left + r.right) / 2, (r.bottom + r.top) / 2);
-    }
-
-    static Colour pixelAt(Pixel p) {
-        unsigned char rgba[4] = {0, 0, 0, 0};
-        glReadPixels(p.x, p.y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
-        return {rgba[0], rgba[1], rgba[2]};
-    }
-
-    static void expectColour(Pixel p, Colour expected, const std::string& what) {
-        Colour found = pixelAt(p);
-        const int tolerance = 3;
-        EXPECT_TRUE(std::abs(found.r - expected.r) <= tolerance &&
-                    std::abs(found.g - expected.g) <= tolerance &&
-                    std::abs(found.b - expected.b) <= tolerance)
-            << what << ": pixel (" << p.x << ", " << p.y << ") is " << describe(found)
-            << ", expected " << describe(expected);
     }
 
     static std::vector<unsigned char> frame() {
@@ -186,8 +68,6 @@ class DrawPassTest : public ::testing::Test {
             if (pixels[i] || pixels[i + 1] || pixels[i + 2]) ++lit;
         return lit;
     }
-
-    HeadlessGLContext context;
 };
 
 // Five rectangles side by side, left to right.
@@ -202,7 +82,7 @@ TEST_F(DrawPassTest, MaterialMinusOneTakesThePreviousGroupsNumber) {
     setMaterials(
         {material(0.8f, 0.2f, 0.2f), material(0.2f, 0.8f, 0.2f), material(0.2f, 0.4f, 0.8f)});
     const int numbers[5] = {3, -1, -1, 0, -1};
-    std::vector<GroupSpec> groups;
+    std::vector<TestGroup> groups;
     for (int i = 0; i < 5; ++i)
         groups.push_back(rectGroup(numbers[i], slot(i)));
     setGroups(groups);
@@ -341,7 +221,7 @@ TEST_F(DrawPassTest, TextureNumbersOutsideTheListDrawUntextured) {
     const Colour modulated = bytes(0.2f, 0.0f, 0.0f);
 
     const int numbers[4] = {7, -1, 0, 2};
-    std::vector<GroupSpec> groups;
+    std::vector<TestGroup> groups;
     for (int i = 0; i < 4; ++i)
         groups.push_back(rectGroup(1, slot(i), numbers[i]));
     // The one number inside the list draws its image, so the images above could be seen.
@@ -406,11 +286,11 @@ TEST_F(DrawPassTest, TrianglesWithCornersOutsideTheGroupAreSkipped) {
     setMaterials({material(0.3f, 0.7f, 0.5f)});
     const Colour green = bytes(0.3f, 0.7f, 0.5f);
     // Four rectangles in one group; the two in the middle get one bad corner each.
-    GroupSpec good;
+    TestGroup good;
     good.material = 1;
     for (int i = 0; i < 4; ++i)
         addRect(good, slot(i));
-    GroupSpec bad = good;
+    TestGroup bad = good;
     const int vertexCount = static_cast<int>(bad.vertices.size());
     bad.triangles[2].indices[1] = -1;
     bad.triangles[4].indices[2] = vertexCount;
@@ -418,7 +298,7 @@ TEST_F(DrawPassTest, TrianglesWithCornersOutsideTheGroupAreSkipped) {
     bad.triangles[3].indices[0] = -2147483647 - 1;
 
     // What the good triangles alone draw.
-    GroupSpec reference = good;
+    TestGroup reference = good;
     reference.triangles = {good.triangles[0], good.triangles[1], good.triangles[6],
                            good.triangles[7]};
     setGroups({reference});
@@ -439,7 +319,7 @@ TEST_F(DrawPassTest, TrianglesWithCornersOutsideTheGroupAreSkipped) {
 }
 
 TEST_F(DrawPassTest, GroupWithoutVerticesDrawsNothingAndTheNextGroupStillDraws) {
-    GroupSpec empty;
+    TestGroup empty;
     empty.material = 0;
     empty.triangles = {{{0, 1, 2}}, {{0, 0, 0}}};
     setGroups({empty, rectGroup(0, slot(2))});

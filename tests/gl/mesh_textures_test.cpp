@@ -1,6 +1,7 @@
 // A mesh's texture list through loadMesh: real mesh files, real images, a real GL context.
 #include "mesh/mesh_reader.h"
 #include "mesh/mesh_scene.h"
+#include "tests/support/devil_image.h"
 #include "tests/support/gl_test_context.h"
 #include "tests/support/scene_reset.h"
 #include "tests/support/scripted_platform.h"
@@ -10,7 +11,6 @@
 #include <IL/il.h>
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -28,39 +28,24 @@ enum class ImageKind { rgb, palette, grey };
 // whatever order DevIL keeps the rows in. A grey image uses the red value as its grey.
 void writeImage(const std::string& path, int width, int height, Colour colour,
                 ImageKind kind = ImageKind::rgb) {
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-    std::vector<unsigned char> pixels;
+    ILenum format = kind == ImageKind::grey ? IL_LUMINANCE : IL_RGB;
+    ImagePixels image{width, height, format, {}};
     for (int i = 0; i < width * height; ++i) {
         if (kind == ImageKind::grey)
-            pixels.push_back(colour.red);
+            image.bytes.push_back(colour.red);
         else
-            pixels.insert(pixels.end(), {colour.red, colour.green, colour.blue});
+            image.bytes.insert(image.bytes.end(), {colour.red, colour.green, colour.blue});
     }
-    ilInit();
-    ILuint image = 0;
-    ilGenImages(1, &image);
-    ilBindImage(image);
-    ILubyte bytesPerPixel = kind == ImageKind::grey ? 1 : 3;
-    ILenum format = kind == ImageKind::grey ? IL_LUMINANCE : IL_RGB;
-    ASSERT_TRUE(
-        ilTexImage(width, height, 1, bytesPerPixel, format, IL_UNSIGNED_BYTE, pixels.data()));
-    if (kind == ImageKind::palette) {
-        ASSERT_TRUE(ilConvertImage(IL_COLOUR_INDEX, IL_UNSIGNED_BYTE));
-    }
-    ilEnable(IL_FILE_OVERWRITE);
-    ASSERT_TRUE(ilSaveImage(path.c_str())) << path;
-    ilDeleteImages(1, &image);
+    SaveAs saveAs = kind == ImageKind::palette ? SaveAs::palette : SaveAs::givenFormat;
+    ASSERT_TRUE(writeImageFile(path, image, saveAs)) << path;
 
     // Make sure the file is what the test means it to be.
-    ilGenImages(1, &image);
-    ilBindImage(image);
-    ASSERT_TRUE(ilLoadImage(path.c_str())) << path;
-    ILint stored = ilGetInteger(IL_IMAGE_FORMAT);
-    ilDeleteImages(1, &image);
+    StoredImage stored = readImageFile(path);
+    ASSERT_TRUE(stored.loaded) << path;
     if (kind == ImageKind::palette) {
-        ASSERT_EQ(stored, IL_COLOUR_INDEX) << path;
+        ASSERT_EQ(stored.format, IL_COLOUR_INDEX) << path;
     } else if (kind == ImageKind::grey) {
-        ASSERT_EQ(stored, IL_LUMINANCE) << path;
+        ASSERT_EQ(stored.format, IL_LUMINANCE) << path;
     }
 }
 

@@ -2,67 +2,24 @@
 // plane and textures, sampled from a real 128x128 frame.
 #include "mesh/mesh_scene.h"
 #include "mesh/texture_loader.h"
-#include "platform/headless/egl_context.h"
 #include "render/draw_pass.h"
 #include "render/viewport.h"
-#include "tests/support/scene_reset.h"
+#include "tests/support/devil_image.h"
+#include "tests/support/gl_pixels.h"
 #include "tests/support/temp_folder.h"
 
 #include <GL/gl.h>
-#include <IL/il.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdlib>
-#include <memory>
 #include <string>
 #include <vector>
 
 namespace {
 
-constexpr int side = 128;
-
-struct Point3 {
-    float x, y, z;
-};
-
-struct GroupSpec {
-    int material = 0;
-    int texture = 0;
-    std::vector<MeshVertex> vertices;
-    std::vector<MeshTriangle> triangles;
-};
-
-// A rectangle facing the eye at both angles 0, in screen units of its own plane: right and up
-// on the screen, depth away from the eye (file z = -right, y = up, x = depth).
-struct Rect {
-    float left, bottom, right, top;
-    float depth = 0;
-};
-
-MeshVertex vertexAt(Point3 file, Point3 normal = {-1, 0, 0}, float u = 0, float v = 0) {
-    return MeshVertex{file.x, file.y, file.z, normal.x, normal.y, normal.z, u, v};
-}
-
-void addTriangle(GroupSpec& group, int a, int b, int c) {
-    group.triangles.push_back({{a, b, c}});
-}
-
-// Two triangles, clockwise on the screen; texture coordinates 0..1 from left to right and from
-// bottom to top.
-void addRect(GroupSpec& group, const Rect& r, Point3 normal = {-1, 0, 0}) {
-    int first = static_cast<int>(group.vertices.size());
-    group.vertices.push_back(vertexAt({r.depth, r.top, -r.left}, normal, 0, 1));
-    group.vertices.push_back(vertexAt({r.depth, r.top, -r.right}, normal, 1, 1));
-    group.vertices.push_back(vertexAt({r.depth, r.bottom, -r.right}, normal, 1, 0));
-    group.vertices.push_back(vertexAt({r.depth, r.bottom, -r.left}, normal, 0, 0));
-    addTriangle(group, first, first + 1, first + 2);
-    addTriangle(group, first, first + 2, first + 3);
-}
-
 // A marker seen from any direction: three squares through the file point c across the three
 // axes, each square in both windings.
-void addMarker(GroupSpec& group, Point3 c, float half) {
+void addMarker(TestGroup& group, Point3 c, float half) {
     for (int axis = 0; axis < 3; ++axis) {
         int first = static_cast<int>(group.vertices.size());
         const float a[4] = {-half, half, half, -half};
@@ -77,32 +34,6 @@ void addMarker(GroupSpec& group, Point3 c, float half) {
         addTriangle(group, first, first + 2, first + 3);
         addTriangle(group, first, first + 2, first + 1);
         addTriangle(group, first, first + 3, first + 2);
-    }
-}
-
-GroupSpec rectGroup(int material, const Rect& r, int texture = 0) {
-    GroupSpec group;
-    group.material = material;
-    group.texture = texture;
-    addRect(group, r);
-    return group;
-}
-
-void setGroups(const std::vector<GroupSpec>& specs) {
-    meshScene.groupCount = static_cast<int>(specs.size());
-    meshScene.groups = std::make_unique<MeshGroup[]>(specs.size());
-    for (std::size_t i = 0; i < specs.size(); ++i) {
-        MeshGroup& group = meshScene.groups[i];
-        group.material = specs[i].material;
-        group.texture = specs[i].texture;
-        group.vertexCount = static_cast<int>(specs[i].vertices.size());
-        group.triangleCount = static_cast<int>(specs[i].triangles.size());
-        group.vertices = std::make_unique<MeshVertex[]>(specs[i].vertices.size());
-        for (int v = 0; v < group.vertexCount; ++v)
-            group.vertices[v] = specs[i].vertices[v];
-        group.triangles = std::make_unique<MeshTriangle[]>(specs[i].triangles.size());
-        for (int t = 0; t < group.triangleCount; ++t)
-            group.triangles[t] = specs[i].triangles[t];
     }
 }
 
@@ -125,45 +56,8 @@ MeshMaterial material(float r, float g, float b, float alpha = 1.0f, float er = 
     return m;
 }
 
-void setMaterials(const std::vector<MeshMaterial>& materials) {
-    meshScene.materialCount = static_cast<int>(materials.size());
-    meshScene.materials = std::make_unique<MeshMaterial[]>(materials.size());
-    for (std::size_t i = 0; i < materials.size(); ++i)
-        meshScene.materials[i] = materials[i];
-}
-
-struct Colour {
-    int r, g, b;
-};
-
-Colour bytes(float r, float g, float b) {
-    auto toByte = [](float c) { return static_cast<int>(std::lround(c * 255)); };
-    return {toByte(r), toByte(g), toByte(b)};
-}
-
-std::string describe(Colour c) {
-    return "(" + std::to_string(c.r) + ", " + std::to_string(c.g) + ", " + std::to_string(c.b) +
-           ")";
-}
-
-const Colour black{0, 0, 0};
-const Colour white{255, 255, 255};
-
-struct Pixel {
-    int x, y; // window coordinates, rows from the bottom
-};
-
-class RenderPixelsTest : public ::testing::Test {
+class RenderPixelsTest : public StartUpFrameTest {
   protected:
-    void SetUp() override {
-        resetMeshScene();
-        ASSERT_TRUE(context.create(side, side)) << "no headless GL context (EGL, Mesa)";
-        // Start-up order: the first resize, then setupScene (aspect 4/3, far plane 1000).
-        resizeViewport(side, side);
-        setupScene();
-    }
-    void TearDown() override { resetMeshScene(); }
-
     // After a later resize the projection has the window's aspect (1 here) and far plane 100.
     void resizeAgain() {
         resizeViewport(side, side);
@@ -185,24 +79,6 @@ class RenderPixelsTest : public ::testing::Test {
     // GL +z up, so GL +y is to the left: right = -file z, up = file y, depth = file x.
     Pixel filePoint(Point3 file) const { return windowPoint(-file.z, file.y, file.x); }
 
-    static Colour pixelAt(Pixel p) {
-        unsigned char rgba[4] = {0, 0, 0, 0};
-        glReadPixels(p.x, p.y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
-        return {rgba[0], rgba[1], rgba[2]};
-    }
-
-    static bool near(Colour a, Colour b, int tolerance) {
-        return std::abs(a.r - b.r) <= tolerance && std::abs(a.g - b.g) <= tolerance &&
-               std::abs(a.b - b.b) <= tolerance;
-    }
-
-    static void expectColour(Pixel p, Colour expected, const std::string& what, int tolerance = 3) {
-        Colour found = pixelAt(p);
-        EXPECT_TRUE(near(found, expected, tolerance))
-            << what << ": pixel (" << p.x << ", " << p.y << ") from the bottom left is "
-            << describe(found) << ", expected " << describe(expected);
-    }
-
     // How many pixels of row y are not black.
     static int litInRow(int y) {
         unsigned char rgba[side * 4];
@@ -220,7 +96,6 @@ class RenderPixelsTest : public ::testing::Test {
         return lit;
     }
 
-    HeadlessGLContext context;
     double aspect = 4.0 / 3.0;
 };
 
@@ -249,9 +124,9 @@ TEST_F(RenderPixelsTest, ColourIsEmissionPlusAmbientClamped) {
 TEST_F(RenderPixelsTest, NormalsDoNotChangeTheColour) {
     setMaterials({material(0.3f, 0.5f, 0.7f)});
     const Point3 normals[4] = {{-1, 0, 0}, {1, 0, 0}, {0, 4, 0}, {0.3f, -2, 5}};
-    std::vector<GroupSpec> groups;
+    std::vector<TestGroup> groups;
     for (int i = 0; i < 4; ++i) {
-        GroupSpec group;
+        TestGroup group;
         group.material = 1;
         float left = -8 + 4.2f * static_cast<float>(i);
         addRect(group, {left, -2, left + 3, 2}, normals[i]);
@@ -297,7 +172,7 @@ TEST_F(RenderPixelsTest, ClockwiseOnTheScreenIsTheFront) {
     // Triangles in the file's own coordinates, left and right of the centre.
     const Point3 a[3] = {{0, 3, 6}, {0, 3, 1}, {0, -3, 3.5f}};
     const Point3 b[3] = {{0, 3, -1}, {0, 3, -6}, {0, -3, -3.5f}};
-    GroupSpec kept, culled;
+    TestGroup kept, culled;
     kept.material = 1;
     culled.material = 2;
     for (int k = 0; k < 3; ++k) {
@@ -334,7 +209,7 @@ class AxesTest : public RenderPixelsTest {
     // Red at file (0,0,3), green at file (3,0,0), blue at file (0,3,0).
     void setMarkers() {
         setMaterials({material(1, 0, 0), material(0, 1, 0), material(0, 0, 1), material(1, 1, 0)});
-        GroupSpec red, green, blue;
+        TestGroup red, green, blue;
         red.material = 1;
         green.material = 2;
         blue.material = 3;
@@ -360,13 +235,13 @@ TEST_F(AxesTest, FileYIsUpFileZIsLeftFileXIsAway) {
     // File x is depth: the nearer of two markers on the line of sight hides the other,
     // whichever is drawn first.
     for (bool nearFirst : {true, false}) {
-        GroupSpec nearMarker, farMarker;
+        TestGroup nearMarker, farMarker;
         nearMarker.material = 4;
         farMarker.material = 2;
         addMarker(nearMarker, {-2, 0, 0}, 0.5f);
         addMarker(farMarker, {2, 0, 0}, 0.5f);
-        setGroups(nearFirst ? std::vector<GroupSpec>{nearMarker, farMarker}
-                            : std::vector<GroupSpec>{farMarker, nearMarker});
+        setGroups(nearFirst ? std::vector<TestGroup>{nearMarker, farMarker}
+                            : std::vector<TestGroup>{farMarker, nearMarker});
         renderScene();
         expectColour(windowPoint(0, 0), markerYellow,
                      nearFirst ? "near marker drawn first" : "near marker drawn last");
@@ -447,28 +322,21 @@ TEST_F(RenderPixelsTest, FarPlaneIs1000AtStartAnd100AfterAResize) {
 }
 
 // A 4x4 RGB image of four 2x2 blocks, each of its own colour, written by DevIL.
-void writeBlockImage(const std::string& path) {
+bool writeBlockImage(const std::string& path) {
     const unsigned char colours[4][3] = {
         {250, 40, 20}, {30, 220, 60}, {20, 80, 240}, {240, 230, 90}};
-    unsigned char pixels[4 * 4 * 3];
+    ImagePixels image{4, 4, IL_RGB, std::vector<unsigned char>(4 * 4 * 3)};
     for (int y = 0; y < 4; ++y)
         for (int x = 0; x < 4; ++x)
             for (int c = 0; c < 3; ++c)
-                pixels[(y * 4 + x) * 3 + c] = colours[(y / 2) * 2 + x / 2][c];
-    ilInit();
-    ILuint image = 0;
-    ilGenImages(1, &image);
-    ilBindImage(image);
-    ASSERT_TRUE(ilTexImage(4, 4, 1, 3, IL_RGB, IL_UNSIGNED_BYTE, pixels));
-    ilEnable(IL_FILE_OVERWRITE);
-    ASSERT_TRUE(ilSaveImage(path.c_str())) << path;
-    ilDeleteImages(1, &image);
+                image.bytes[(y * 4 + x) * 3 + c] = colours[(y / 2) * 2 + x / 2][c];
+    return writeImageFile(path, image);
 }
 
 TEST_F(RenderPixelsTest, TexturedGroupShowsItsImageTimesTheMaterialColour) {
     TempFolder folder;
     std::string path = folder.file("blocks.png");
-    ASSERT_NO_FATAL_FAILURE(writeBlockImage(path));
+    ASSERT_TRUE(writeBlockImage(path)) << path;
     ASSERT_TRUE(loadTexture(path.c_str(), 1));
     meshScene.textureCount = 1;
     // The texels as GL holds them: row 0 is t = 0.

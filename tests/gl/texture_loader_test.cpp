@@ -1,5 +1,6 @@
 // loadTexture on its own: real image files made with DevIL, uploaded into a real GL context.
 #include "mesh/texture_loader.h"
+#include "tests/support/devil_image.h"
 #include "tests/support/gl_test_context.h"
 #include "tests/support/temp_folder.h"
 
@@ -74,31 +75,6 @@ Pixels reverseRows(const Pixels& rgba, int width, int height) {
     return out;
 }
 
-struct ReadBack {
-    bool loaded = false;
-    ILint format = 0;
-    ILint origin = 0;
-    ILint width = 0;
-    ILint height = 0;
-};
-
-// Reads a file with DevIL as it is stored (no conversion, no origin change).
-ReadBack readWithDevIL(const std::string& path) {
-    ReadBack result;
-    ILuint image = 0;
-    ilGenImages(1, &image);
-    ilBindImage(image);
-    result.loaded = ilLoadImage(path.c_str()) == IL_TRUE;
-    if (result.loaded) {
-        result.format = ilGetInteger(IL_IMAGE_FORMAT);
-        result.origin = ilGetInteger(IL_IMAGE_ORIGIN);
-        result.width = ilGetInteger(IL_IMAGE_WIDTH);
-        result.height = ilGetInteger(IL_IMAGE_HEIGHT);
-    }
-    ilDeleteImages(1, &image);
-    return result;
-}
-
 // Writes pixels of the given format with DevIL (as a palette image when asked) and works out
 // what the loader must deliver: DevIL keeps a file's rows in the file's order and reports that
 // order as the image origin, so the rows come back reversed exactly when the origin read back
@@ -109,30 +85,19 @@ TestImage makeImage(const TempFolder& folder, const std::string& name, int width
     made.path = folder.file(name);
     made.width = width;
     made.height = height;
-    Pixels pixels = dropChannels(patternRgba(width, height), format);
-    ILubyte bytesPerPixel = static_cast<ILubyte>(pixels.size() / (width * height));
-    ilInit();
-    ILuint image = 0;
-    ilGenImages(1, &image);
-    ilBindImage(image);
-    EXPECT_TRUE(
-        ilTexImage(width, height, 1, bytesPerPixel, format, IL_UNSIGNED_BYTE, pixels.data()));
-    ILint savedOrigin = ilGetInteger(IL_IMAGE_ORIGIN);
-    if (palette) {
-        EXPECT_TRUE(ilConvertImage(IL_COLOUR_INDEX, IL_UNSIGNED_BYTE)) << name;
-    }
-    ilEnable(IL_FILE_OVERWRITE);
-    EXPECT_TRUE(ilSaveImage(made.path.c_str())) << name;
-    ilDeleteImages(1, &image);
+    ImagePixels image{width, height, format, dropChannels(patternRgba(width, height), format)};
+    SaveAs saveAs = palette ? SaveAs::palette : SaveAs::givenFormat;
+    ILint savedOrigin = 0;
+    EXPECT_TRUE(writeImageFile(made.path, image, saveAs, &savedOrigin)) << name;
 
-    ReadBack stored = readWithDevIL(made.path);
+    StoredImage stored = readImageFile(made.path);
     EXPECT_TRUE(stored.loaded) << name;
     EXPECT_EQ(stored.width, width) << name;
     EXPECT_EQ(stored.height, height) << name;
     if (expectedStoredFormat != 0) {
         EXPECT_EQ(stored.format, expectedStoredFormat) << name << " is not stored as intended";
     }
-    made.expectedRgba = asRgba(pixels, format);
+    made.expectedRgba = asRgba(image.bytes, format);
     if (stored.origin != savedOrigin)
         made.expectedRgba = reverseRows(made.expectedRgba, width, height);
     return made;

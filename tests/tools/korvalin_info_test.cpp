@@ -1,71 +1,29 @@
 // korvalin-info run as users run it: a separate process on files written by the test, its
 // standard output, standard error and exit status captured.
+#include "tests/support/devil_image.h"
 #include "tests/support/temp_folder.h"
+#include "tests/support/tool_process.h"
+#include "tests/support/worked_example.h"
 
-#include <IL/il.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <filesystem>
 #include <initializer_list>
-#include <spawn.h>
 #include <sstream>
 #include <string>
-#include <sys/wait.h>
 #include <vector>
-
-extern char** environ;
 
 namespace {
 
-struct RunResult {
-    int status = -1; // exit status; -1 when the process did not exit normally
-    std::string out;
-    std::string err;
-};
-
-// Starts the tool with exactly these arguments (no shell: names reach it byte for byte),
-// standard input empty, and waits for it.
-RunResult runInfo(const std::vector<std::string>& arguments) {
-    RunResult result;
+// Runs the tool; one that does not start or does not exit normally fails the test.
+ProcessRun runInfo(const std::vector<std::string>& arguments) {
     TempFolder capture;
-    std::string outPath = capture.file("stdout");
-    std::string errPath = capture.file("stderr");
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0600);
-    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0600);
-    std::vector<std::string> words{KORVALIN_INFO_PATH};
-    words.insert(words.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (std::string& word : words)
-        argv.push_back(word.data());
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    int spawned = posix_spawn(&pid, KORVALIN_INFO_PATH, &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0) {
-        ADD_FAILURE() << "cannot start " << KORVALIN_INFO_PATH << ": " << std::strerror(spawned);
-        return result;
-    }
-    int waitStatus = 0;
-    pid_t waited;
-    do
-        waited = waitpid(pid, &waitStatus, 0);
-    while (waited < 0 && errno == EINTR);
-    if (waited == pid && WIFEXITED(waitStatus))
-        result.status = WEXITSTATUS(waitStatus);
-    else
-        ADD_FAILURE() << "korvalin-info did not exit normally (wait status " << waitStatus << ")";
-    result.out = readWholeFile(outPath);
-    result.err = readWholeFile(errPath);
-    return result;
+    ProcessRun run = runProgram(KORVALIN_INFO_PATH, arguments, capture);
+    if (run.status < 0)
+        ADD_FAILURE() << KORVALIN_INFO_PATH << " did not run to a normal exit. " << run.err;
+    return run;
 }
 
 std::vector<std::string> linesOf(const std::string& text) {
@@ -262,43 +220,6 @@ class JsonChecker {
     std::size_t position = 0;
 };
 
-// The worked example: two groups, two materials, one texture.
-const char* const workedExample = "MSHX1\n"
-                                  "GROUPS 2\n"
-                                  "LABEL body\n"
-                                  "MATERIAL 1\n"
-                                  "TEXTURE 1\n"
-                                  "GEOM 3 1\n"
-                                  "0 0 0 0 1 0 0 0\n"
-                                  "1 0 0 0 1 0 1 0\n"
-                                  "0 0 1 0 1 0 0 1\n"
-                                  "0 1 2\n"
-                                  "LABEL window\n"
-                                  "MATERIAL 2\n"
-                                  "FLAG 3\n"
-                                  "GEOM 4 2\n"
-                                  "0 1 0 0 0 1 0 0\n"
-                                  "1 1 0 0 0 1 0 0\n"
-                                  "1 1 1 0 0 1 0 0\n"
-                                  "0 1 1 0 0 1 0 0\n"
-                                  "0 1 2\n"
-                                  "0 2 3\n"
-                                  "MATERIALS 2\n"
-                                  "hull\n"
-                                  "glass\n"
-                                  "MATERIAL hull\n"
-                                  "1 1 1 1\n"
-                                  "0.2 0.2 0.2 1\n"
-                                  "0 0 0 1\n"
-                                  "0 0 0 1\n"
-                                  "MATERIAL glass\n"
-                                  "0.5 0.6 0.7 0.4\n"
-                                  "0.5 0.6 0.7 0.4\n"
-                                  "1 1 1 1 20\n"
-                                  "0 0 0 1\n"
-                                  "TEXTURES 1\n"
-                                  "hull.dds\n";
-
 // Worked out by hand from the file: the window group has no TEXTURE line (texture 0), the
 // hull's specular line has no power (0). As 32-bit floats printed with 9 digits, 0.2 reads
 // 0.200000003, 0.6 reads 0.600000024, 0.7 reads 0.699999988 and 0.4 reads 0.400000006.
@@ -321,23 +242,12 @@ const char* const workedExampleJson =
 
 // Writes a small opaque image with DevIL (the format follows the file name's extension).
 void writeImage(const std::string& path) {
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-    unsigned char pixels[4 * 4 * 4];
-    for (unsigned i = 0; i < sizeof pixels; ++i)
-        pixels[i] = static_cast<unsigned char>(i % 4 == 3 ? 255 : i * 5);
-    ilInit();
-    ILuint image = 0;
-    ilGenImages(1, &image);
-    ilBindImage(image);
-    ASSERT_TRUE(ilTexImage(4, 4, 1, 4, IL_RGBA, IL_UNSIGNED_BYTE, pixels));
-    ilEnable(IL_FILE_OVERWRITE);
-    ASSERT_TRUE(ilSaveImage(path.c_str())) << path;
-    ilDeleteImages(1, &image);
+    ImagePixels image{4, 4, IL_RGBA, {}};
+    for (unsigned i = 0; i < 4 * 4 * 4; ++i)
+        image.bytes.push_back(static_cast<unsigned char>(i % 4 == 3 ? 255 : i * 5));
+    ASSERT_TRUE(writeImageFile(path, image)) << path;
     // The tool has to be able to read it back: check with the same library.
-    ilGenImages(1, &image);
-    ilBindImage(image);
-    ASSERT_TRUE(ilLoadImage(path.c_str())) << path;
-    ilDeleteImages(1, &image);
+    ASSERT_TRUE(readImageFile(path).loaded) << path;
 }
 
 class KorvalinInfoTest : public ::testing::Test {
@@ -348,8 +258,8 @@ class KorvalinInfoTest : public ::testing::Test {
 TEST_F(KorvalinInfoTest, WorkedExamplePrintsExactlyTheExpectedJson) {
     // Blanks, quotes and shell syntax in the path: they must reach the tool unchanged.
     std::string path =
-        folder.write("it's a \"mesh\" $(x) `y`; z/worked example.msh", workedExample);
-    RunResult run = runInfo({"--json", path});
+        folder.write("it's a \"mesh\" $(x) `y`; z/worked example.msh", workedExampleMesh);
+    ProcessRun run = runInfo({"--json", path});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, workedExampleJson);
     JsonChecker json(run.out);
@@ -391,7 +301,7 @@ TEST_F(KorvalinInfoTest, JsonFloatsHaveNineDigitsAndNonFiniteValuesAreNull) {
         "\"ambient\":[0.100000001,0.200000003,0.300000012,0.400000006],"
         "\"specular\":[1,1,1,1],\"power\":null,\"emissive\":[0,0,0,0]}],"
         "\"textures\":[]}\n";
-    RunResult run = runInfo({"--json", path});
+    ProcessRun run = runInfo({"--json", path});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, expected);
     JsonChecker json(run.out);
@@ -411,7 +321,7 @@ TEST_F(KorvalinInfoTest, NamesWithQuotesBackslashesAndControlBytesStayValidJson)
                                                      "1 1 1 1\n1 1 1 1\n1 1 1 1 5\n0 0 0 1\n"
                                                      "TEXTURES 1\n" +
                                                      texture + "\n");
-    RunResult run = runInfo({"--json", path});
+    ProcessRun run = runInfo({"--json", path});
     ASSERT_EQ(run.status, 0) << run.err;
     JsonChecker json(run.out);
     ASSERT_TRUE(json.valid()) << run.out;
@@ -435,7 +345,7 @@ TEST_F(KorvalinInfoTest, FilesThatDoNotLoadExitOneWithOneLineOnStderr) {
     for (const std::string& path : paths) {
         SCOPED_TRACE(path);
         for (bool json : {false, true}) {
-            RunResult run = json ? runInfo({"--json", path}) : runInfo({path});
+            ProcessRun run = json ? runInfo({"--json", path}) : runInfo({path});
             EXPECT_EQ(run.status, 1);
             EXPECT_EQ(run.out, "");
             expectOneLine(run.err);
@@ -444,8 +354,8 @@ TEST_F(KorvalinInfoTest, FilesThatDoNotLoadExitOneWithOneLineOnStderr) {
 }
 
 TEST_F(KorvalinInfoTest, BadUsageExitsTwo) {
-    std::string mesh = folder.write("a.msh", workedExample);
-    std::string other = folder.write("b.msh", workedExample);
+    std::string mesh = folder.write("a.msh", workedExampleMesh);
+    std::string other = folder.write("b.msh", workedExampleMesh);
     std::vector<std::vector<std::string>> usages = {
         {},
         {"--json"},
@@ -462,7 +372,7 @@ TEST_F(KorvalinInfoTest, BadUsageExitsTwo) {
         for (const std::string& word : usage)
             shown += " [" + word + "]";
         SCOPED_TRACE("arguments:" + shown);
-        RunResult run = runInfo(usage);
+        ProcessRun run = runInfo(usage);
         EXPECT_EQ(run.status, 2);
         EXPECT_EQ(run.out.find("groups"), std::string::npos) << "a mesh was printed";
     }
@@ -516,7 +426,7 @@ TEST_F(KorvalinInfoTest, SummaryNamesImagesThatDidNotLoadAndNumbersOutOfRange) {
     folder.write("images/broken.png", "no image in here");
     std::string path = folder.write("numbers.msh", numbersMesh);
 
-    RunResult run = runInfo({"--textures", textures, path});
+    ProcessRun run = runInfo({"--textures", textures, path});
     ASSERT_EQ(run.status, 0) << run.err;
     std::vector<std::string> missing = linesContaining(run.out, "did not load");
     ASSERT_EQ(missing.size(), 2u) << run.out;
@@ -554,7 +464,7 @@ TEST_F(KorvalinInfoTest, WithoutATexturesFolderImagePathsStartAtTheRoot) {
     writeImage(textures + "/present.png");
     std::string path = folder.write("numbers.msh", numbersMesh);
 
-    RunResult run = runInfo({path});
+    ProcessRun run = runInfo({path});
     ASSERT_EQ(run.status, 0) << run.err;
     std::vector<std::string> missing = linesContaining(run.out, "did not load");
     ASSERT_EQ(missing.size(), 4u) << run.out;
@@ -568,9 +478,9 @@ TEST_F(KorvalinInfoTest, WithoutATexturesFolderImagePathsStartAtTheRoot) {
 TEST_F(KorvalinInfoTest, ACompleteFileReportsNothingMissing) {
     std::string textures = folder.file("textures");
     writeImage(textures + "/hull.dds");
-    std::string path = folder.write("worked.msh", workedExample);
+    std::string path = folder.write("worked.msh", workedExampleMesh);
 
-    RunResult run = runInfo({"--textures", textures, path});
+    ProcessRun run = runInfo({"--textures", textures, path});
     ASSERT_EQ(run.status, 0) << run.err;
     std::vector<std::string> lines = linesOf(run.out);
     for (const char* count :
@@ -593,7 +503,7 @@ TEST_F(KorvalinInfoTest, ACompleteFileReportsNothingMissing) {
 TEST_F(KorvalinInfoTest, TheSampleHullLoads) {
     std::string sample = std::string(KORVALIN_SAMPLES_DIR) + "/hull.msh";
     if (!std::filesystem::exists(sample)) GTEST_SKIP() << sample << " is not there yet";
-    RunResult run = runInfo({"--json", sample});
+    ProcessRun run = runInfo({"--json", sample});
     EXPECT_EQ(run.status, 0) << run.err;
     JsonChecker json(run.out);
     EXPECT_TRUE(json.valid());

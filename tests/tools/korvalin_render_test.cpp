@@ -1,17 +1,13 @@
 // korvalin-render run as a process, as users run it: meshes written to a temporary folder, the
 // PNG it writes read back with DevIL.
+#include "tests/support/devil_image.h"
 #include "tests/support/temp_folder.h"
+#include "tests/support/tool_process.h"
 
 #include <IL/il.h>
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -22,43 +18,10 @@
 #include <utility>
 #include <vector>
 
-extern char** environ;
-
 namespace {
 
-struct ToolRun {
-    int exitCode = -1; // -1: did not exit normally
-    std::string output;
-};
-
-// Runs korvalin-render with the arguments, its output and errors into a log in the folder,
-// and waits for it.
-ToolRun runRender(const TempFolder& folder, const std::vector<std::string>& arguments) {
-    std::vector<std::string> words{KORVALIN_RENDER_PATH};
-    words.insert(words.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (std::string& word : words)
-        argv.push_back(word.data());
-    argv.push_back(nullptr);
-    std::string log = folder.file("render.log");
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_adddup2(&actions, 1, 2);
-    pid_t pid = 0;
-    ToolRun run;
-    int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0) {
-        run.output = "cannot start " + words[0];
-        return run;
-    }
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0)
-        if (errno != EINTR) return run;
-    if (WIFEXITED(status)) run.exitCode = WEXITSTATUS(status);
-    run.output = readWholeFile(log);
-    return run;
+ProcessRun runRender(const TempFolder& folder, const std::vector<std::string>& arguments) {
+    return runProgram(KORVALIN_RENDER_PATH, arguments, folder);
 }
 
 struct Colour {
@@ -195,8 +158,8 @@ class RenderToolTest : public ::testing::Test {
         std::filesystem::remove(png);
         std::vector<std::string> arguments = options;
         arguments.insert(arguments.end(), {meshPath, "-o", png});
-        ToolRun run = runRender(folder, arguments);
-        ASSERT_EQ(run.exitCode, 0) << run.output;
+        ProcessRun run = runRender(folder, arguments);
+        ASSERT_EQ(run.status, 0) << run.out << run.err;
         ASSERT_TRUE(std::filesystem::exists(png));
         ASSERT_TRUE(readPicture(png, picture)) << png;
     }
@@ -320,27 +283,19 @@ TEST_F(RenderToolTest, ResizedUsesFarPlane100) {
 }
 
 // A 2x2 image of one colour, written by DevIL.
-void writeFlatImage(const std::string& path, Colour c) {
-    unsigned char pixels[2 * 2 * 3];
-    for (int i = 0; i < 4; ++i) {
-        pixels[3 * i] = static_cast<unsigned char>(c.r);
-        pixels[3 * i + 1] = static_cast<unsigned char>(c.g);
-        pixels[3 * i + 2] = static_cast<unsigned char>(c.b);
-    }
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-    ilInit();
-    ILuint image = 0;
-    ilGenImages(1, &image);
-    ilBindImage(image);
-    ASSERT_TRUE(ilTexImage(2, 2, 1, 3, IL_RGB, IL_UNSIGNED_BYTE, pixels));
-    ilEnable(IL_FILE_OVERWRITE);
-    ASSERT_TRUE(ilSaveImage(path.c_str())) << path;
-    ilDeleteImages(1, &image);
+bool writeFlatImage(const std::string& path, Colour c) {
+    ImagePixels image{2, 2, IL_RGB, {}};
+    for (int i = 0; i < 4; ++i)
+        image.bytes.insert(image.bytes.end(),
+                           {static_cast<unsigned char>(c.r), static_cast<unsigned char>(c.g),
+                            static_cast<unsigned char>(c.b)});
+    return writeImageFile(path, image);
 }
 
 TEST_F(RenderToolTest, TexturesComeFromTheTexturesFolder) {
     const Colour orange{230, 120, 30};
-    ASSERT_NO_FATAL_FAILURE(writeFlatImage(folder.file("images/paint.png"), orange));
+    std::string paint = folder.file("images/paint.png");
+    ASSERT_TRUE(writeFlatImage(paint, orange)) << paint;
     std::string mesh = meshText(rect(-2, -2, 2, 2));
     mesh.replace(mesh.find("GEOM"), 0, "TEXTURE 1\n");
     mesh += "TEXTURES 1\npaint.png\n";
@@ -352,8 +307,8 @@ TEST_F(RenderToolTest, TexturesComeFromTheTexturesFolder) {
 
 void expectExit(const TempFolder& folder, const std::vector<std::string>& arguments, int code,
                 const std::string& what) {
-    ToolRun run = runRender(folder, arguments);
-    EXPECT_EQ(run.exitCode, code) << what << "\n" << run.output;
+    ProcessRun run = runRender(folder, arguments);
+    EXPECT_EQ(run.status, code) << what << "\n" << run.out << run.err;
 }
 
 TEST_F(RenderToolTest, ExitsWith1WhenTheMeshOrTheOutputFails) {
@@ -407,9 +362,9 @@ TEST_F(RenderToolTest, SamplesDrawSomething) {
     for (const std::filesystem::path& sample : samples) {
         SCOPED_TRACE(sample.string());
         std::string png = folder.file(sample.stem().string() + ".png");
-        ToolRun run = runRender(folder, {"--textures", KORVALIN_SAMPLES_DIR, "--size", "160x120",
-                                         sample.string(), "-o", png});
-        ASSERT_EQ(run.exitCode, 0) << run.output;
+        ProcessRun run = runRender(folder, {"--textures", KORVALIN_SAMPLES_DIR, "--size", "160x120",
+                                            sample.string(), "-o", png});
+        ASSERT_EQ(run.status, 0) << run.out << run.err;
         Picture picture;
         ASSERT_TRUE(readPicture(png, picture));
         EXPECT_EQ(picture.width, 160);

@@ -1,42 +1,7 @@
+#include "tests/support/worked_example.h"
 #include "tests/unit/mesh_test_support.h"
 
 namespace {
-
-const char* const workedExample = "MSHX1\n"
-                                  "GROUPS 2\n"
-                                  "LABEL body\n"
-                                  "MATERIAL 1\n"
-                                  "TEXTURE 1\n"
-                                  "GEOM 3 1\n"
-                                  "0 0 0 0 1 0 0 0\n"
-                                  "1 0 0 0 1 0 1 0\n"
-                                  "0 0 1 0 1 0 0 1\n"
-                                  "0 1 2\n"
-                                  "LABEL window\n"
-                                  "MATERIAL 2\n"
-                                  "FLAG 3\n"
-                                  "GEOM 4 2\n"
-                                  "0 1 0 0 0 1 0 0\n"
-                                  "1 1 0 0 0 1 0 0\n"
-                                  "1 1 1 0 0 1 0 0\n"
-                                  "0 1 1 0 0 1 0 0\n"
-                                  "0 1 2\n"
-                                  "0 2 3\n"
-                                  "MATERIALS 2\n"
-                                  "hull\n"
-                                  "glass\n"
-                                  "MATERIAL hull\n"
-                                  "1 1 1 1\n"
-                                  "0.2 0.2 0.2 1\n"
-                                  "0 0 0 1\n"
-                                  "0 0 0 1\n"
-                                  "MATERIAL glass\n"
-                                  "0.5 0.6 0.7 0.4\n"
-                                  "0.5 0.6 0.7 0.4\n"
-                                  "1 1 1 1 20\n"
-                                  "0 0 0 1\n"
-                                  "TEXTURES 1\n"
-                                  "hull.dds\n";
 
 std::string withCrLf(const std::string& text) {
     std::string out;
@@ -120,7 +85,7 @@ class WorkedExample : public MeshFileTest {
 
 TEST_F(WorkedExample, ReadsAsDescribed) {
     platform.folderAnswer = folder.path();
-    ASSERT_TRUE(load(workedExample));
+    ASSERT_TRUE(load(workedExampleMesh));
     expectWorkedExample();
     // The texture list asked for the folder once, before its entries.
     ASSERT_EQ(platform.folderTitles.size(), 1u);
@@ -128,7 +93,7 @@ TEST_F(WorkedExample, ReadsAsDescribed) {
 }
 
 TEST_F(WorkedExample, ReadsTheSameWithWindowsLineEnds) {
-    ASSERT_TRUE(load(withCrLf(workedExample)));
+    ASSERT_TRUE(load(withCrLf(workedExampleMesh)));
     expectWorkedExample();
 }
 
@@ -136,9 +101,9 @@ TEST_F(WorkedExample, KeepsTheCameraOfThePreviousMesh) {
     meshScene.rotationY = 12.5f;
     meshScene.rotationZ = -40;
     meshScene.cameraDistance = 3;
-    ASSERT_TRUE(load(workedExample));
+    ASSERT_TRUE(load(workedExampleMesh));
     meshScene.releaseMesh();
-    ASSERT_TRUE(load(workedExample));
+    ASSERT_TRUE(load(workedExampleMesh));
     EXPECT_EQ(meshScene.rotationY, 12.5f);
     EXPECT_EQ(meshScene.rotationZ, -40.0f);
     EXPECT_EQ(meshScene.cameraDistance, 3.0f);
