@@ -1,0 +1,189 @@
+#include "tests/support/scripted_window_platform.h"
+
+#include "platform/window_messages.h"
+
+#include <cstdio>
+#include <cstring>
+
+std::string messageName(unsigned message) {
+    char name[16];
+    std::snprintf(name, sizeof name, "0x%04X", message);
+    return name;
+}
+
+ScriptedWindowPlatform::ScriptedWindowPlatform() {
+    setPlatformServices(this);
+}
+
+ScriptedWindowPlatform::~ScriptedWindowPlatform() {
+    setPlatformServices(nullptr);
+}
+
+std::string ScriptedWindowPlatform::nameOf(const void* handle) const {
+    if (handle == nullptr) return "none";
+    if (handle == &windowTag) return "window";
+    if (handle == &dcTag) return "dc";
+    if (handle == &glTag) return "gl";
+    return "unknown";
+}
+
+void ScriptedWindowPlatform::record(const std::string& call) {
+    calls.push_back(call);
+    if (onCall) onCall(call);
+}
+
+std::intptr_t ScriptedWindowPlatform::deliver(WindowHandle target, unsigned message,
+                                              std::uintptr_t wParam, std::intptr_t lParam) {
+    if (target != window() || registeredClass.procedure == nullptr) return 0;
+    return registeredClass.procedure(target, message, wParam, lParam);
+}
+
+bool ScriptedWindowPlatform::registerWindowClass(const WindowClass& windowClass) {
+    record(std::string("registerWindowClass ") + windowClass.name +
+           " menu=" + (windowClass.menu ? std::to_string(windowClass.menu->resourceId) : "none"));
+    if (!succeeds("registerWindowClass")) return false;
+    registeredClass = windowClass;
+    return true;
+}
+
+WindowHandle ScriptedWindowPlatform::createWindow(const char* className, const char* title,
+                                                  int clientWidth, int clientHeight) {
+    record(std::string("createWindow ") + className + " " + title + " " +
+           std::to_string(clientWidth) + "x" + std::to_string(clientHeight));
+    return succeeds("createWindow") ? window() : nullptr;
+}
+
+DeviceContextHandle ScriptedWindowPlatform::getDeviceContext(WindowHandle target) {
+    record("getDeviceContext " + nameOf(target));
+    return succeeds("getDeviceContext") ? dc() : nullptr;
+}
+
+int ScriptedWindowPlatform::choosePixelFormat(DeviceContextHandle target,
+                                              const PixelFormatRequest& request) {
+    record("choosePixelFormat " + nameOf(target));
+    pixelFormatRequest = request;
+    return succeeds("choosePixelFormat") ? pixelFormat : 0;
+}
+
+bool ScriptedWindowPlatform::setPixelFormat(DeviceContextHandle target, int format) {
+    record("setPixelFormat " + nameOf(target) + " " + std::to_string(format));
+    return succeeds("setPixelFormat");
+}
+
+GLContextHandle ScriptedWindowPlatform::createGLContext(DeviceContextHandle target) {
+    record("createGLContext " + nameOf(target));
+    return succeeds("createGLContext") ? gl() : nullptr;
+}
+
+bool ScriptedWindowPlatform::makeCurrent(DeviceContextHandle target, GLContextHandle context) {
+    record("makeCurrent " + nameOf(target) + " " + nameOf(context));
+    return succeeds("makeCurrent");
+}
+
+void ScriptedWindowPlatform::showWindow(WindowHandle target) {
+    record("showWindow " + nameOf(target));
+    deliver(target, WM_SIZE, 0, makeLParam(shownClientWidth, shownClientHeight));
+    if (afterShow) afterShow();
+}
+
+bool ScriptedWindowPlatform::releaseCurrentContext() {
+    record("releaseCurrentContext");
+    return succeeds("releaseCurrentContext");
+}
+
+bool ScriptedWindowPlatform::deleteGLContext(GLContextHandle context) {
+    record("deleteGLContext " + nameOf(context));
+    return succeeds("deleteGLContext");
+}
+
+bool ScriptedWindowPlatform::releaseDeviceContext(WindowHandle target,
+                                                  DeviceContextHandle context) {
+    record("releaseDeviceContext " + nameOf(target) + " " + nameOf(context));
+    return succeeds("releaseDeviceContext");
+}
+
+bool ScriptedWindowPlatform::destroyWindow(WindowHandle target) {
+    record("destroyWindow " + nameOf(target));
+    return succeeds("destroyWindow");
+}
+
+bool ScriptedWindowPlatform::unregisterWindowClass(const char* className) {
+    record(std::string("unregisterWindowClass ") + className);
+    if (!succeeds("unregisterWindowClass")) return false;
+    registeredClass = WindowClass{};
+    return true;
+}
+
+bool ScriptedWindowPlatform::getMessage(Message& message) {
+    record("getMessage");
+    if (quitPosted || queue.empty()) return false;
+    message = queue.front();
+    queue.pop_front();
+    return true;
+}
+
+void ScriptedWindowPlatform::dispatchMessage(const Message& message) {
+    record("dispatchMessage " + messageName(message.id));
+    deliver(message.window, message.id, message.wParam, message.lParam);
+}
+
+void ScriptedWindowPlatform::postQuitMessage(int exitCode) {
+    record("postQuitMessage " + std::to_string(exitCode));
+    quitPosted = true;
+}
+
+std::intptr_t ScriptedWindowPlatform::sendMessage(WindowHandle target, unsigned message,
+                                                  std::uintptr_t wParam, std::intptr_t lParam) {
+    record("sendMessage " + messageName(message) + " " + nameOf(target) + " " +
+           std::to_string(wParam) + " " + std::to_string(lParam));
+    return deliver(target, message, wParam, lParam);
+}
+
+std::intptr_t ScriptedWindowPlatform::defaultWindowProc(WindowHandle target, unsigned message,
+                                                        std::uintptr_t wParam,
+                                                        std::intptr_t lParam) {
+    record("default " + messageName(message) + " " + nameOf(target) + " " + std::to_string(wParam) +
+           " " + std::to_string(lParam));
+    return defaultAnswer;
+}
+
+bool ScriptedWindowPlatform::validateRect(WindowHandle target) {
+    record("validateRect " + nameOf(target));
+    return succeeds("validateRect");
+}
+
+bool ScriptedWindowPlatform::swapBuffers(DeviceContextHandle target) {
+    record("swapBuffers " + nameOf(target));
+    return succeeds("swapBuffers");
+}
+
+int ScriptedWindowPlatform::messageBox(WindowHandle owner, const char* text, const char* caption,
+                                       unsigned flags) {
+    char flagText[16];
+    std::snprintf(flagText, sizeof flagText, "0x%02X", flags);
+    record(std::string("messageBox ") + caption + "|" + text + "|" + flagText +
+           "|owner=" + nameOf(owner));
+    return IDOK;
+}
+
+bool ScriptedWindowPlatform::browseForFolder(const char* title, char* path, std::size_t pathSize) {
+    record(std::string("browseForFolder ") + title);
+    if (folderAnswer.empty() || folderAnswer.size() >= pathSize) {
+        path[0] = '\0';
+        return false;
+    }
+    std::memcpy(path, folderAnswer.c_str(), folderAnswer.size() + 1);
+    return true;
+}
+
+bool ScriptedWindowPlatform::trackMouseLeave(WindowHandle target) {
+    record("trackMouseLeave " + nameOf(target));
+    return succeeds("trackMouseLeave");
+}
+
+bool ScriptedWindowPlatform::currentDirectory(char* buffer, std::size_t size) {
+    record("currentDirectory");
+    if (directory.size() >= size) return false;
+    std::memcpy(buffer, directory.c_str(), directory.size() + 1);
+    return true;
+}
