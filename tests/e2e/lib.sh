@@ -1,0 +1,415 @@
+# Shared helpers for the end-to-end tests: a private Xvfb, the viewer started in a temporary
+# folder, menus clicked with xdotool, screenshots read pixel by pixel.
+#
+# A test script starts with:
+#     set -euo pipefail
+#     source "$(dirname "$0")/lib.sh"
+#     e2e_init "$@"          # $1: the korvalin binary
+#
+# Every wait below has a timeout, and the EXIT trap stops only the processes started here (by
+# their own process id) and removes the temporary folder, whether the test passes or fails.
+# Set KORVALIN_E2E_KEEP=1 to keep the temporary folder (screenshots, logs) for a look.
+
+KORVALIN=""
+E2E_TMP=""
+XVFB_PID=""
+APP_PID=""
+APP_STATUS=""
+# One more background process of the script's own (e.g. a screen poller), stopped at exit.
+HELPER_PID=""
+
+# Geometry of the main window, in window coordinates (the sizes are used by the tests).
+# shellcheck disable=SC2034
+readonly MENU_BAR_HEIGHT=25
+# shellcheck disable=SC2034
+readonly WINDOW_WIDTH=640
+# shellcheck disable=SC2034
+readonly WINDOW_HEIGHT=480
+# A menu item row in a drop-down menu is 21 px tall; the drop-down has a 2 px border on top.
+readonly MENU_ITEM_PITCH=21
+readonly MENU_ITEM_FIRST_CENTRE=12
+
+log() {
+    echo "[e2e] $*" >&2
+}
+
+fail() {
+    echo "[e2e] FAIL: $*" >&2
+    if [[ -n "$E2E_TMP" && -f "$E2E_TMP/app.log" && -s "$E2E_TMP/app.log" ]]; then
+        echo "[e2e] korvalin output:" >&2
+        sed 's/^/    /' "$E2E_TMP/app.log" >&2
+    fi
+    exit 1
+}
+
+e2e_init() {
+    KORVALIN="${1:-}"
+    [[ -n "$KORVALIN" ]] || fail "usage: $0 <path-to-korvalin-binary>"
+    KORVALIN="$(realpath "$KORVALIN")"
+    [[ -x "$KORVALIN" ]] || fail "not an executable: $KORVALIN"
+    local tool
+    for tool in Xvfb xdpyinfo xdotool xwininfo import convert; do
+        command -v "$tool" >/dev/null || fail "missing tool: $tool"
+    done
+    E2E_TMP="$(mktemp -d "${TMPDIR:-/tmp}/korvalin-e2e.XXXXXX")"
+    trap e2e_cleanup EXIT
+    trap 'exit 130' INT TERM
+}
+
+# Stops one process this script started: TERM, then KILL after two seconds; reaps it.
+stop_process() {
+    local pid="$1"
+    [[ -n "$pid" ]] || return 0
+    if kill -0 "$pid" 2>/dev/null; then
+        kill -TERM "$pid" 2>/dev/null || true
+        local i
+        for ((i = 0; i < 20; i++)); do
+            process_has_ended "$pid" && break
+            sleep 0.1
+        done
+        process_has_ended "$pid" || kill -KILL "$pid" 2>/dev/null || true
+    fi
+    wait "$pid" 2>/dev/null || true
+}
+
+e2e_cleanup() {
+    local status=$?
+    stop_process "$HELPER_PID"
+    stop_process "$APP_PID"
+    stop_process "$XVFB_PID"
+    if [[ "${KORVALIN_E2E_KEEP:-0}" == 1 ]]; then
+        log "kept $E2E_TMP"
+    elif [[ -n "$E2E_TMP" ]]; then
+        rm -rf -- "$E2E_TMP"
+    fi
+    exit "$status"
+}
+
+# True once the process is gone or only a zombie waiting to be reaped.
+process_has_ended() {
+    local pid="$1" state
+    [[ -r "/proc/$pid/stat" ]] || return 0
+    state="$(sed 's/^.*) //' "/proc/$pid/stat" 2>/dev/null | cut -d' ' -f1)" || return 0
+    [[ -z "$state" || "$state" == Z || "$state" == X ]]
+}
+
+# ---------------------------------------------------------------------------------------------
+# The X server
+
+# Starts a private Xvfb on a display it chooses itself; extra arguments go to Xvfb
+# (e.g. -extension GLX). The root is white (-wr), so anything the viewer paints black shows;
+# -noreset keeps the server from resetting, and refusing connections for a moment, each time
+# its last client leaves.
+# shellcheck disable=SC2120 # the extra arguments are optional
+start_xvfb() {
+    local display_file="$E2E_TMP/xvfb.display"
+    : >"$display_file"
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -wr -noreset "$@" \
+        3>"$display_file" >"$E2E_TMP/xvfb.log" 2>&1 &
+    XVFB_PID=$!
+    local i number=""
+    for ((i = 0; i < 100; i++)); do
+        number="$(head -n 1 "$display_file")"
+        [[ "$number" =~ ^[0-9]+$ ]] && break
+        process_has_ended "$XVFB_PID" && fail "Xvfb exited: $(cat "$E2E_TMP/xvfb.log")"
+        sleep 0.1
+    done
+    [[ "$number" =~ ^[0-9]+$ ]] || fail "Xvfb did not report a display within 10 s"
+    export DISPLAY=":$number"
+    for ((i = 0; i < 100; i++)); do
+        xdpyinfo >/dev/null 2>&1 && {
+            log "Xvfb on $DISPLAY (pid $XVFB_PID)"
+            return 0
+        }
+        sleep 0.1
+    done
+    fail "Xvfb on $DISPLAY does not answer"
+}
+
+# ---------------------------------------------------------------------------------------------
+# The program
+
+# Makes a fresh folder under the temporary folder and prints its path.
+new_folder() {
+    local folder="$E2E_TMP/$1"
+    mkdir -p -- "$folder"
+    echo "$folder"
+}
+
+# Starts the viewer with the given folder as its current directory.
+start_app() {
+    local folder="$1"
+    [[ -z "$APP_PID" ]] || fail "start_app: the viewer is already running (pid $APP_PID)"
+    (cd -- "$folder" && exec "$KORVALIN") >"$E2E_TMP/app.log" 2>&1 &
+    APP_PID=$!
+    APP_STATUS=""
+    log "korvalin started in $folder (pid $APP_PID)"
+}
+
+app_is_running() {
+    [[ -n "$APP_PID" ]] && ! process_has_ended "$APP_PID"
+}
+
+# Waits up to TIMEOUT seconds for the viewer to end; its exit status goes to APP_STATUS.
+wait_for_app_exit() {
+    local timeout="${1:-10}" i
+    for ((i = 0; i < timeout * 10; i++)); do
+        process_has_ended "$APP_PID" && break
+        sleep 0.1
+    done
+    process_has_ended "$APP_PID" || fail "korvalin (pid $APP_PID) still runs after ${timeout} s"
+    APP_STATUS=0
+    wait "$APP_PID" || APP_STATUS=$?
+    APP_PID=""
+    log "korvalin exited with status $APP_STATUS"
+}
+
+expect_exit_status() {
+    local expected="$1"
+    [[ "$APP_STATUS" == "$expected" ]] ||
+        fail "korvalin exit status: expected $expected, got $APP_STATUS"
+}
+
+# ---------------------------------------------------------------------------------------------
+# Windows
+
+# Prints the id of the visible window whose name is exactly NAME, or nothing.
+find_window() {
+    xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1 || true
+}
+
+# Waits up to TIMEOUT seconds for a visible window named exactly NAME and prints its id.
+# Fails at once if the viewer ends meanwhile.
+wait_for_window() {
+    local name="$1" timeout="${2:-20}" i id
+    for ((i = 0; i < timeout * 10; i++)); do
+        id="$(find_window "$name")"
+        if [[ -n "$id" ]]; then
+            echo "$id"
+            return 0
+        fi
+        if [[ -n "$APP_PID" ]] && process_has_ended "$APP_PID"; then
+            fail "korvalin ended before a window named \"$name\" appeared"
+        fi
+        sleep 0.1
+    done
+    fail "no window named \"$name\" within ${timeout} s"
+}
+
+wait_for_window_gone() {
+    local name="$1" timeout="${2:-10}" i
+    for ((i = 0; i < timeout * 10; i++)); do
+        [[ -z "$(find_window "$name")" ]] && return 0
+        sleep 0.1
+    done
+    fail "the window named \"$name\" is still shown after ${timeout} s"
+}
+
+# Prints "X Y WIDTH HEIGHT" of a window, X and Y on the screen.
+window_geometry() {
+    xwininfo -id "$1" | awk '
+        /Absolute upper-left X:/ { x = $NF }
+        /Absolute upper-left Y:/ { y = $NF }
+        /^ *Width:/ { w = $NF }
+        /^ *Height:/ { h = $NF }
+        END { if (x == "" || h == "") exit 1; print x, y, w, h }'
+}
+
+# ---------------------------------------------------------------------------------------------
+# Screenshots and pixels
+
+screenshot() {
+    import -window root "$1" || fail "screenshot $1 failed"
+}
+
+# Prints the colour at X,Y of an image as "R,G,B", 0 to 255.
+pixel() {
+    local file="$1" x="$2" y="$3"
+    convert "$file" -format \
+        "%[fx:int(255*p{$x,$y}.r+0.5)],%[fx:int(255*p{$x,$y}.g+0.5)],%[fx:int(255*p{$x,$y}.b+0.5)]" \
+        info:
+}
+
+is_black() {
+    [[ "$1" == "0,0,0" ]]
+}
+
+# A neutral grey, neither black nor white: FLTK's widget background.
+is_grey() {
+    local r g b
+    IFS=, read -r r g b <<<"$1"
+    [[ "$r" == "$g" && "$g" == "$b" ]] && ((r >= 150 && r <= 230))
+}
+
+# expect_pixel FILE X Y black|grey|white WHAT: X and Y are screen coordinates.
+expect_pixel() {
+    local file="$1" x="$2" y="$3" kind="$4" what="$5" colour
+    colour="$(pixel "$file" "$x" "$y")"
+    case "$kind" in
+    black) is_black "$colour" ;;
+    grey) is_grey "$colour" ;;
+    white) [[ "$colour" == "255,255,255" ]] ;;
+    *) fail "expect_pixel: unknown colour kind $kind" ;;
+    esac || fail "$what: pixel ($x,$y) of $(basename "$file") is $colour, expected $kind"
+}
+
+# Waits up to TIMEOUT seconds until the screen pixel X,Y is black, i.e. the GL area painted.
+wait_for_black_pixel() {
+    local x="$1" y="$2" timeout="${3:-20}" i shot="$E2E_TMP/poll.png"
+    for ((i = 0; i < timeout * 4; i++)); do
+        import -window root -crop "1x1+$x+$y" "$shot" 2>/dev/null &&
+            is_black "$(pixel "$shot" 0 0)" && return 0
+        sleep 0.25
+    done
+    fail "the screen pixel ($x,$y) did not turn black within ${timeout} s"
+}
+
+# ---------------------------------------------------------------------------------------------
+# Menus and keys
+
+# A point on each menu title of the bar (window x) and the number of items in each menu.
+menu_title_x() {
+    case "$1" in
+    File) echo 20 ;;
+    Options) echo 75 ;;
+    Help) echo 135 ;;
+    *) fail "unknown menu $1" ;;
+    esac
+}
+
+menu_item_count() {
+    case "$1" in
+    File) echo 3 ;;
+    Options) echo 1 ;;
+    Help) echo 1 ;;
+    *) fail "unknown menu $1" ;;
+    esac
+}
+
+# Prints "X Y WIDTH HEIGHT" of the open drop-down menu (an override-redirect window whose top
+# edge is the menu bar's bottom edge), or nothing.
+find_dropdown() {
+    local bar_bottom="$1" id
+    for id in $(xwininfo -root -children | awk '$1 ~ /^0x/ && /\(has no name\)/ { print $1 }'); do
+        xwininfo -id "$id" 2>/dev/null | awk -v top="$bar_bottom" '
+            /Absolute upper-left X:/ { x = $NF }
+            /Absolute upper-left Y:/ { y = $NF }
+            /^ *Width:/ { w = $NF }
+            /^ *Height:/ { h = $NF }
+            /Map State: IsViewable/ { viewable = 1 }
+            /Override Redirect State: yes/ { override = 1 }
+            END { if (viewable && override && y == top) print x, y, w, h }'
+    done | head -n 1
+}
+
+# choose_menu_item WINDOW MENU INDEX: opens MENU ("File", "Options", "Help") on the window's menu
+# bar, waits for its drop-down and clicks item INDEX (0 = first).
+choose_menu_item() {
+    local window="$1" menu="$2" index="$3"
+    local geometry wx wy title_x count dropdown dx dy dh i
+    geometry="$(window_geometry "$window")"
+    read -r wx wy _ <<<"$geometry"
+    title_x="$(menu_title_x "$menu")"
+    count="$(menu_item_count "$menu")"
+    ((index >= 0 && index < count)) || fail "$menu has no item $index"
+    xdotool mousemove "$((wx + title_x))" "$((wy + MENU_BAR_HEIGHT / 2))" click 1
+    dropdown=""
+    for ((i = 0; i < 50; i++)); do
+        dropdown="$(find_dropdown "$((wy + MENU_BAR_HEIGHT))")"
+        [[ -n "$dropdown" ]] && break
+        sleep 0.1
+    done
+    [[ -n "$dropdown" ]] || fail "the $menu menu did not open within 5 s"
+    read -r dx dy _ dh <<<"$dropdown"
+    ((dh >= count * MENU_ITEM_PITCH)) ||
+        fail "the $menu drop-down is $dh px tall, too short for $count items"
+    xdotool mousemove "$((dx + 20))" "$((dy + MENU_ITEM_FIRST_CENTRE + index * MENU_ITEM_PITCH))" \
+        click 1
+}
+
+# Presses KEY with the pointer over WINDOW: under a bare X server the keyboard follows the
+# pointer. The pointer rests near the top-left corner, away from any button.
+press_key_over() {
+    local window="$1" key="$2" geometry wx wy
+    geometry="$(window_geometry "$window")"
+    read -r wx wy _ <<<"$geometry"
+    xdotool mousemove "$((wx + 4))" "$((wy + 4))"
+    xdotool key "$key"
+}
+
+# Sends the window manager's close request (ICCCM WM_PROTOCOLS / WM_DELETE_WINDOW client
+# message) to a window, as a window manager does when its close box is clicked. No window
+# manager runs and xdotool's windowclose destroys the window instead, so the message is sent
+# through Xlib directly.
+send_close_request() {
+    local window="$1"
+    command -v python3 >/dev/null || fail "python3 is needed to send the close request"
+    python3 - "$window" <<'PYTHON' || fail "could not send WM_DELETE_WINDOW to $window"
+import ctypes
+import ctypes.util
+import sys
+
+class ClientMessage(ctypes.Structure):
+    _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong),
+                ("send_event", ctypes.c_int), ("display", ctypes.c_void_p),
+                ("window", ctypes.c_ulong), ("message_type", ctypes.c_ulong),
+                ("format", ctypes.c_int), ("data", ctypes.c_long * 5)]
+
+class Event(ctypes.Union):
+    _fields_ = [("xclient", ClientMessage), ("pad", ctypes.c_long * 24)]
+
+CLIENT_MESSAGE = 33
+NO_EVENT_MASK = 0
+
+x11 = ctypes.CDLL(ctypes.util.find_library("X11") or "libX11.so.6")
+x11.XOpenDisplay.restype = ctypes.c_void_p
+x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+x11.XInternAtom.restype = ctypes.c_ulong
+x11.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+x11.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long,
+                           ctypes.POINTER(Event)]
+x11.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
+x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+
+display = x11.XOpenDisplay(None)
+if not display:
+    sys.exit("cannot open the display")
+window = int(sys.argv[1], 0)
+event = Event()
+event.xclient.type = CLIENT_MESSAGE
+event.xclient.window = window
+event.xclient.message_type = x11.XInternAtom(display, b"WM_PROTOCOLS", 0)
+event.xclient.format = 32
+event.xclient.data[0] = x11.XInternAtom(display, b"WM_DELETE_WINDOW", 0)
+event.xclient.data[1] = 0  # CurrentTime
+if not x11.XSendEvent(display, window, 0, NO_EVENT_MASK, ctypes.byref(event)):
+    sys.exit("XSendEvent failed")
+x11.XSync(display, 0)
+x11.XCloseDisplay(display)
+PYTHON
+}
+
+# ---------------------------------------------------------------------------------------------
+# Files
+
+# expect_file_bytes FILE PRINTF_FORMAT: FILE holds exactly the bytes printf makes of the format.
+expect_file_bytes() {
+    local file="$1" format="$2"
+    [[ -f "$file" ]] || fail "$file was not written"
+    # shellcheck disable=SC2059 # the format is the expected content, escapes and all
+    printf "$format" >"$E2E_TMP/expected.bin"
+    cmp -s "$file" "$E2E_TMP/expected.bin" ||
+        fail "$(basename "$file") holds $(od -c "$file" | head -n 5 | tr -s ' ') instead of" \
+            "$(od -c "$E2E_TMP/expected.bin" | head -n 5 | tr -s ' ')"
+}
+
+# Fails unless FOLDER holds exactly the named files (nothing left over, such as temporaries).
+expect_folder_holds() {
+    local folder="$1"
+    shift
+    local actual expected
+    actual="$(cd -- "$folder" && find . -mindepth 1 -printf '%P\n' | sort)"
+    expected="$(printf '%s\n' "$@" | sed '/^$/d' | sort)"
+    [[ "$actual" == "$expected" ]] ||
+        fail "$folder holds [$(tr '\n' ' ' <<<"$actual")], expected [$(tr '\n' ' ' <<<"$expected")]"
+}

@@ -1,0 +1,68 @@
+#!/usr/bin/env bash
+# Help > About Korvalin shows a modal box named "About" drawn on screen; Return closes it and
+# the viewer carries on, until File > Quit ends it with status 0.
+set -euo pipefail
+# shellcheck source=tests/e2e/lib.sh
+source "$(dirname "$0")/lib.sh"
+e2e_init "$@"
+
+# The box is drawn (grey widget background, not the black GL area it sits over) and lies
+# inside the screen.
+check_about_drawn() {
+    local about="$1" shot="$E2E_TMP/about.png" geometry x y w h
+    geometry="$(window_geometry "$about")"
+    read -r x y w h <<<"$geometry"
+    ((w > 100 && h > 60)) || fail "the About box is only ${w}x${h}"
+    # FLTK draws the box once it is mapped; give it a moment to show its background.
+    local i
+    for ((i = 0; i < 40; i++)); do
+        screenshot "$shot"
+        is_grey "$(pixel "$shot" $((x + 4)) $((y + h - 4)))" && break
+        sleep 0.25
+    done
+    expect_pixel "$shot" $((x + 4)) $((y + 4)) grey "About box, top left"
+    expect_pixel "$shot" $((x + w - 4)) $((y + 4)) grey "About box, top right"
+    expect_pixel "$shot" $((x + 4)) $((y + h - 4)) grey "About box, bottom left"
+    expect_pixel "$shot" $((x + w - 4)) $((y + h - 4)) grey "About box, bottom right"
+    # Text and the OK button put dark pixels on the grey: more than one colour in the box.
+    local colours
+    colours="$(convert "$shot" -crop "${w}x${h}+${x}+${y}" +repage -unique-colors \
+        -format '%w' info:)"
+    ((colours > 2)) || fail "the About box shows only $colours colour(s): nothing drawn on it"
+}
+
+# While the box is up, a click on the main window's menu bar opens no menu.
+check_about_modal() {
+    local window="$1" geometry x y w h i
+    geometry="$(window_geometry "$window")"
+    read -r x y w h <<<"$geometry"
+    xdotool mousemove $((x + $(menu_title_x File))) $((y + MENU_BAR_HEIGHT / 2)) click 1
+    for ((i = 0; i < 10; i++)); do
+        [[ -z "$(find_dropdown $((y + MENU_BAR_HEIGHT)))" ]] ||
+            fail "the File menu opened while the modal About box was up"
+        sleep 0.1
+    done
+}
+
+start_xvfb
+folder="$(new_folder about)"
+start_app "$folder"
+window="$(wait_for_window Korvalin)"
+
+choose_menu_item "$window" Help 0 # About Korvalin
+about="$(wait_for_window About)"
+check_about_drawn "$about"
+check_about_modal "$window"
+[[ -n "$(find_window About)" ]] || fail "the About box closed on a click outside it"
+
+press_key_over "$about" Return
+wait_for_window_gone About
+app_is_running || fail "korvalin ended when the About box was closed"
+[[ -n "$(find_window Korvalin)" ]] || fail "the main window is gone after the About box closed"
+
+window="$(wait_for_window Korvalin)"
+choose_menu_item "$window" File 2 # Quit
+wait_for_app_exit 10
+expect_exit_status 0
+expect_file_bytes "$folder/Korvalin.ini" '0.1\n2\n'
+log "PASS"
