@@ -6,7 +6,7 @@ packages=(
   g++ cmake ninja-build pkg-config clang-format
   libgl-dev libglu1-mesa-dev libegl-dev libegl-mesa0 libgl1-mesa-dri
   libdevil-dev libfltk1.3-dev libgtest-dev
-  xvfb xauth xdotool imagemagick x11-utils
+  xvfb xauth xdotool imagemagick x11-utils python3
 )
 
 missing=()
