@@ -6,9 +6,13 @@
 #include "platform/platform_services.h"
 #include "platform/window_messages.h"
 #include "render/draw_pass.h"
+#include "render/mouse_orbit.h"
 #include "render/viewport.h"
 #include "resources/about_text.h"
 #include "resources/command_ids.h"
+#include "resources/dialog_template.h"
+#include "settings/open_mesh_command.h"
+#include "settings/sensitivity_dialog.h"
 #include "settings/settings_file.h"
 
 namespace {
@@ -31,6 +35,9 @@ void close() {
 void runCommand(WindowHandle window, unsigned commandId) {
     PlatformServices& platform = platformServices();
     switch (commandId) {
+    case CMD_OPEN:
+        openMeshCommand(mainWindow, paintEnabled);
+        break;
     case CMD_TEXTURES_DIR:
         meshScene.chooseTexturesDirectory();
         break;
@@ -41,9 +48,43 @@ void runCommand(WindowHandle window, unsigned commandId) {
     case CMD_ABOUT:
         platform.messageBox(window, aboutText, "About", MB_OK | MB_ICONINFORMATION);
         break;
+    case CMD_SENSITIVITY:
+        platform.dialogBox(sensitivityDialog, window, sensitivityDialogProc, 0);
+        break;
     default:
         break;
     }
+}
+
+// A frame drawn at once, inside the handling of the message that asked for it.
+void requestRepaint(WindowHandle window) {
+    platformServices().sendMessage(window, WM_PAINT, 0, 0);
+}
+
+std::intptr_t handlePointer(WindowHandle window, unsigned message, std::uintptr_t wParam,
+                            std::uintptr_t position) {
+    int x = signedLowWord(position);
+    int y = signedHighWord(position);
+    switch (message) {
+    case WM_RBUTTONDOWN:
+        beginDrag(window, x, y);
+        break;
+    case WM_MOUSEMOVE:
+        if (dragging) {
+            dragTo(x, y);
+            requestRepaint(window);
+        }
+        break;
+    case WM_MOUSEWHEEL:
+        // Whole notches only; the rest of a partial turn is not kept.
+        zoomBy(signedHighWord(wParam) / WHEEL_DELTA);
+        requestRepaint(window);
+        break;
+    default: // WM_RBUTTONUP, WM_MOUSELEAVE
+        endDrag();
+        break;
+    }
+    return 0;
 }
 
 // Neither the screen saver nor the monitor's power saving is started through this window.
@@ -70,6 +111,12 @@ std::intptr_t viewerWindowProc(WindowHandle window, unsigned message, std::uintp
     case WM_COMMAND:
         runCommand(window, lowWord(wParam));
         return 0;
+    case WM_MOUSEMOVE:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+    case WM_MOUSEWHEEL:
+    case WM_MOUSELEAVE:
+        return handlePointer(window, message, wParam, parameter);
     case WM_SYSCOMMAND:
         if (isBlockedSystemCommand(wParam)) return 0;
         break;

@@ -40,3 +40,9 @@ void MeshScene::setTexturesDirectory(const char* text) {
 const char* MeshScene::texturesDirectory() const {
     return texturesDirSet ? texturesDir : "";
 }
+
+void MeshScene::setDistance(float value) {
+    constexpr float nearest = 0.1f;
+    cameraDistance = value;
+    if (value < nearest) cameraDistance = nearest;
+}

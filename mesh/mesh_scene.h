@@ -57,6 +57,8 @@ class MeshScene {
     void setTexturesDirectory(const char* text);
     // Empty until a directory was chosen or loaded.
     const char* texturesDirectory() const;
+    // The eye never comes nearer than 0.1; NaN is stored as it is.
+    void setDistance(float value);
 };
 
 extern constinit MeshScene meshScene;

@@ -56,10 +56,25 @@ class PlatformServices {
     // True when a folder was chosen.
     virtual bool browseForFolder(const char* title, char* path, std::size_t pathSize) = 0;
 
+    // Modal file chooser offering one filter (a label and a pattern such as "*.msh"). Writes
+    // the chosen path into path; false when the user cancels or the path does not fit.
+    virtual bool openFileDialog(WindowHandle owner, const char* filterLabel,
+                                const char* filterPattern, char* path, std::size_t pathSize) = 0;
+    // Modal dialog built from a template; the procedure gets WM_INITDIALOG first. Returns
+    // the result given to endDialog.
+    virtual std::intptr_t dialogBox(const DialogTemplate& dialogTemplate, WindowHandle owner,
+                                    DialogProcedure procedure, std::intptr_t parameter) = 0;
+    virtual std::intptr_t sendDialogItemMessage(DialogHandle dialog, unsigned controlId,
+                                                unsigned message, std::uintptr_t wParam,
+                                                std::intptr_t lParam) = 0;
+    virtual bool endDialog(DialogHandle dialog, std::intptr_t result) = 0;
+
     // Asks for a WM_MOUSELEAVE when the pointer leaves the window's client area.
     virtual bool trackMouseLeave(WindowHandle window) = 0;
     // The process's current directory; false when it does not fit size.
     virtual bool currentDirectory(char* buffer, std::size_t size) = 0;
+    // Ends the process at once with this status: no cleanup of the program's own runs.
+    virtual void exitProcess(int status) = 0;
 };
 
 PlatformServices& platformServices();

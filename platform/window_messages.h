@@ -7,6 +7,7 @@ constexpr unsigned WM_SIZE = 0x0005;
 constexpr unsigned WM_ACTIVATE = 0x0006;
 constexpr unsigned WM_PAINT = 0x000F;
 constexpr unsigned WM_CLOSE = 0x0010;
+constexpr unsigned WM_INITDIALOG = 0x0110;
 constexpr unsigned WM_COMMAND = 0x0111;
 constexpr unsigned WM_SYSCOMMAND = 0x0112;
 constexpr unsigned WM_MOUSEMOVE = 0x0200;
@@ -14,6 +15,14 @@ constexpr unsigned WM_RBUTTONDOWN = 0x0204;
 constexpr unsigned WM_RBUTTONUP = 0x0205;
 constexpr unsigned WM_MOUSEWHEEL = 0x020A;
 constexpr unsigned WM_MOUSELEAVE = 0x02A3;
+
+// Trackbar messages.
+constexpr unsigned TBM_GETPOS = 0x0400;
+constexpr unsigned TBM_SETPOS = 0x0405;
+constexpr unsigned TBM_SETRANGE = 0x0406;
+
+// Escape in a dialog arrives as this command.
+constexpr unsigned IDCANCEL = 2;
 
 constexpr std::uintptr_t SC_SCREENSAVE = 0xF140;
 constexpr std::uintptr_t SC_MONITORPOWER = 0xF170;

@@ -10,6 +10,10 @@ using GLContextHandle = void*;
 using WindowProcedure = std::intptr_t (*)(WindowHandle window, unsigned message,
                                           std::uintptr_t wParam, std::intptr_t lParam);
 
+// A dialog is a window too: its procedure gets the same four arguments.
+using DialogHandle = void*;
+using DialogProcedure = WindowProcedure;
+
 struct Message {
     WindowHandle window = nullptr;
     unsigned id = 0;

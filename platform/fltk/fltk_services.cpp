@@ -1,5 +1,6 @@
 #include "platform/fltk/fltk_services.h"
 
+#include "platform/fltk/fltk_dialog.h"
 #include "platform/fltk/fltk_main_window.h"
 #include "platform/fltk/fltk_message_box.h"
 #include "platform/window_messages.h"
@@ -9,7 +10,10 @@
 #include <FL/x.H>
 #include <GL/glx.h>
 
+#include <cstdlib>
 #include <cstring>
+#include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
 FltkServices::FltkServices() {
@@ -135,6 +139,8 @@ void FltkServices::postQuitMessage(int) {
 
 std::intptr_t FltkServices::sendMessage(WindowHandle handle, unsigned message,
                                         std::uintptr_t wParam, std::intptr_t lParam) {
+    if (handle && handle == static_cast<DialogHandle>(activeDialog))
+        return activeDialog->send(message, wParam, lParam);
     return isOurs(handle) ? window->send(message, wParam, lParam) : 0;
 }
 
@@ -174,6 +180,57 @@ bool FltkServices::browseForFolder(const char* title, char* path, std::size_t pa
     if (std::strlen(chosen) >= pathSize) return false;
     std::strcpy(path, chosen);
     return true;
+}
+
+namespace {
+bool isExistingFile(const char* path) {
+    struct stat status {};
+    return stat(path, &status) == 0 && S_ISREG(status.st_mode);
+}
+} // namespace
+
+// The chooser asks again while the name typed in names no existing file.
+bool FltkServices::openFileDialog(WindowHandle, const char* filterLabel, const char* filterPattern,
+                                  char* path, std::size_t pathSize) {
+    path[0] = '\0';
+    Fl_Native_File_Chooser chooser(Fl_Native_File_Chooser::BROWSE_FILE);
+    std::string filter = std::string(filterLabel) + "\t" + filterPattern;
+    chooser.filter(filter.c_str());
+    for (;;) {
+        if (chooser.show() != 0 || !chooser.filename()) return false;
+        const char* chosen = chooser.filename();
+        if (!isExistingFile(chosen)) continue;
+        if (std::strlen(chosen) >= pathSize) return false;
+        std::strcpy(path, chosen);
+        return true;
+    }
+}
+
+std::intptr_t FltkServices::dialogBox(const DialogTemplate& dialogTemplate, WindowHandle owner,
+                                      DialogProcedure procedure, std::intptr_t parameter) {
+    if (activeDialog) return -1;
+    FltkDialog dialog(dialogTemplate, procedure);
+    activeDialog = &dialog;
+    std::intptr_t result = dialog.run(isOurs(owner) ? window : nullptr, parameter);
+    activeDialog = nullptr;
+    return result;
+}
+
+std::intptr_t FltkServices::sendDialogItemMessage(DialogHandle dialog, unsigned controlId,
+                                                  unsigned message, std::uintptr_t wParam,
+                                                  std::intptr_t lParam) {
+    if (!dialog || dialog != static_cast<DialogHandle>(activeDialog)) return 0;
+    return activeDialog->sendToControl(controlId, message, wParam, lParam);
+}
+
+bool FltkServices::endDialog(DialogHandle dialog, std::intptr_t result) {
+    if (!dialog || dialog != static_cast<DialogHandle>(activeDialog)) return false;
+    activeDialog->finish(result);
+    return true;
+}
+
+void FltkServices::exitProcess(int status) {
+    std::exit(status);
 }
 
 bool FltkServices::trackMouseLeave(WindowHandle handle) {

@@ -4,6 +4,7 @@
 
 #include <string>
 
+class FltkDialog;
 class FltkMainWindow;
 
 // The real backend: an X11 window through FLTK with a menu bar and a GL client area, native
@@ -43,8 +44,17 @@ class FltkServices : public PlatformServices {
                    unsigned flags) override;
     bool browseForFolder(const char* title, char* path, std::size_t pathSize) override;
 
+    bool openFileDialog(WindowHandle owner, const char* filterLabel, const char* filterPattern,
+                        char* path, std::size_t pathSize) override;
+    std::intptr_t dialogBox(const DialogTemplate& dialogTemplate, WindowHandle owner,
+                            DialogProcedure procedure, std::intptr_t parameter) override;
+    std::intptr_t sendDialogItemMessage(DialogHandle dialog, unsigned controlId, unsigned message,
+                                        std::uintptr_t wParam, std::intptr_t lParam) override;
+    bool endDialog(DialogHandle dialog, std::intptr_t result) override;
+
     bool trackMouseLeave(WindowHandle window) override;
     bool currentDirectory(char* buffer, std::size_t size) override;
+    void exitProcess(int status) override;
 
   private:
     bool isOurs(WindowHandle window) const;
@@ -53,5 +63,6 @@ class FltkServices : public PlatformServices {
     std::string className;
     WindowClass windowClass{};
     FltkMainWindow* window = nullptr;
+    FltkDialog* activeDialog = nullptr;
     bool quitPosted = false;
 };

@@ -38,6 +38,19 @@ class HeadlessServices : public PlatformServices {
                    unsigned flags) override;
     bool browseForFolder(const char* title, char* path, std::size_t pathSize) override;
 
+    bool openFileDialog(WindowHandle, const char*, const char*, char* path,
+                        std::size_t pathSize) override;
+    std::intptr_t dialogBox(const DialogTemplate&, WindowHandle, DialogProcedure,
+                            std::intptr_t) override {
+        return -1;
+    }
+    std::intptr_t sendDialogItemMessage(DialogHandle, unsigned, unsigned, std::uintptr_t,
+                                        std::intptr_t) override {
+        return 0;
+    }
+    bool endDialog(DialogHandle, std::intptr_t) override { return false; }
+
     bool trackMouseLeave(WindowHandle) override { return false; }
     bool currentDirectory(char* buffer, std::size_t size) override;
+    void exitProcess(int status) override;
 };

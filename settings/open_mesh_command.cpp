@@ -1,0 +1,32 @@
+#include "settings/open_mesh_command.h"
+
+#include "mesh/mesh_reader.h"
+#include "mesh/mesh_scene.h"
+#include "platform/platform_services.h"
+#include "platform/window_messages.h"
+
+namespace {
+constexpr int exitAfterFailedLoad = 1;
+constexpr const char* loadFailureText = "Could not load the Ismarel Mesh file.\n"
+                                        "Correct the path and check if it is an Ismarel Mesh file.";
+} // namespace
+
+bool openMeshCommand(WindowHandle mainWindow, bool& paintEnabled) {
+    PlatformServices& platform = platformServices();
+    // Nothing is drawn from the old mesh or a half-read new one until this is set again.
+    paintEnabled = false;
+    char path[256] = {};
+    if (!platform.openFileDialog(mainWindow, "Ismarel Mesh File", "*.msh", path, sizeof path)) {
+        paintEnabled = true;
+        return false;
+    }
+    meshScene.releaseMesh();
+    if (loadMesh(path)) {
+        paintEnabled = true;
+        platform.sendMessage(mainWindow, WM_PAINT, 0, 0);
+        return true;
+    }
+    platform.messageBox(mainWindow, loadFailureText, "Error", MB_OK | MB_ICONERROR);
+    platform.exitProcess(exitAfterFailedLoad);
+    return false;
+}
