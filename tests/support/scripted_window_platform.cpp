@@ -2,6 +2,7 @@
 
 #include "platform/window_messages.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -24,6 +25,7 @@ std::string ScriptedWindowPlatform::nameOf(const void* handle) const {
     if (handle == &windowTag) return "window";
     if (handle == &dcTag) return "dc";
     if (handle == &glTag) return "gl";
+    if (handle == &dialogTag) return "dialog";
     return "unknown";
 }
 
@@ -136,6 +138,7 @@ std::intptr_t ScriptedWindowPlatform::sendMessage(WindowHandle target, unsigned 
                                                   std::uintptr_t wParam, std::intptr_t lParam) {
     record("sendMessage " + messageName(message) + " " + nameOf(target) + " " +
            std::to_string(wParam) + " " + std::to_string(lParam));
+    if (target == dialog() && dialogUp()) return deliverToDialog(message, wParam, lParam);
     return deliver(target, message, wParam, lParam);
 }
 
@@ -186,4 +189,125 @@ bool ScriptedWindowPlatform::currentDirectory(char* buffer, std::size_t size) {
     if (directory.size() >= size) return false;
     std::memcpy(buffer, directory.c_str(), directory.size() + 1);
     return true;
+}
+
+bool ScriptedWindowPlatform::openFileDialog(WindowHandle owner, const char* filterLabel,
+                                            const char* filterPattern, char* path,
+                                            std::size_t pathSize) {
+    record(std::string("openFileDialog ") + filterLabel + "|" + filterPattern + "|" +
+           std::to_string(pathSize) + "|owner=" + nameOf(owner));
+    if (fileAnswer.empty() || fileAnswer.size() >= pathSize) {
+        if (pathSize > 0) path[0] = '\0';
+        return false;
+    }
+    std::memcpy(path, fileAnswer.c_str(), fileAnswer.size() + 1);
+    return true;
+}
+
+std::intptr_t ScriptedWindowPlatform::deliverToDialog(unsigned message, std::uintptr_t wParam,
+                                                      std::intptr_t lParam) {
+    std::intptr_t answer = dialogProcedure(dialog(), message, wParam, lParam);
+    dialogAnswers.push_back(answer);
+    return answer;
+}
+
+void ScriptedWindowPlatform::perform(const DialogAction& action) {
+    switch (action.kind) {
+    case DialogAction::Kind::MoveSlider: {
+        record("user moves " + std::to_string(action.controlId) + " to " +
+               std::to_string(action.position));
+        auto found = trackbars.find(action.controlId);
+        if (found == trackbars.end()) return;
+        ScriptedTrackbar& bar = found->second;
+        bar.position = std::clamp(action.position, bar.minimum, std::max(bar.minimum, bar.maximum));
+        return;
+    }
+    case DialogAction::Kind::Press:
+        record("user presses " + std::to_string(action.controlId));
+        deliverToDialog(WM_COMMAND, action.controlId, 0);
+        return;
+    case DialogAction::Kind::CloseBox:
+        record("user closes the dialog");
+        deliverToDialog(WM_CLOSE, 0, 0);
+        return;
+    case DialogAction::Kind::Look:
+        if (action.check) action.check();
+        return;
+    }
+}
+
+std::intptr_t ScriptedWindowPlatform::dialogBox(const DialogTemplate& dialogTemplate,
+                                                WindowHandle owner, DialogProcedure procedure,
+                                                std::intptr_t parameter) {
+    record("dialogBox " + std::to_string(dialogTemplate.resourceId) + "|" + dialogTemplate.caption +
+           "|owner=" + nameOf(owner) + "|" + std::to_string(parameter));
+    // One dialog at a time, as a modal dialog allows.
+    if (dialogUp() || procedure == nullptr || !succeeds("dialogBox")) return -1;
+    trackbars.clear();
+    for (int i = 0; i < dialogTemplate.controlCount; ++i) {
+        const DialogControlTemplate& control = dialogTemplate.controls[i];
+        if (std::strcmp(control.className, "msctls_trackbar32") == 0)
+            trackbars[control.id] = ScriptedTrackbar{};
+    }
+    dialogProcedure = procedure;
+    dialogEnded = false;
+    dialogResult = 0;
+    dialogLeftOpen = false;
+    dialogAnswers.clear();
+
+    deliverToDialog(WM_INITDIALOG, 0, parameter);
+    while (!dialogEnded && !dialogScript.empty()) {
+        DialogAction action = std::move(dialogScript.front());
+        dialogScript.pop_front();
+        perform(action);
+    }
+
+    dialogLeftOpen = !dialogEnded;
+    dialogProcedure = nullptr;
+    // A dialog the user never closed has no result; -1 is what a failed dialog answers.
+    return dialogEnded ? dialogResult : -1;
+}
+
+std::intptr_t ScriptedWindowPlatform::sendDialogItemMessage(DialogHandle target, unsigned controlId,
+                                                            unsigned message, std::uintptr_t wParam,
+                                                            std::intptr_t lParam) {
+    record("sendDialogItemMessage " + nameOf(target) + " " + std::to_string(controlId) + " " +
+           messageName(message) + " " + std::to_string(wParam) + " " + std::to_string(lParam));
+    if (target != dialog() || !dialogUp()) return 0;
+    auto found = trackbars.find(controlId);
+    if (found == trackbars.end()) return 0;
+    ScriptedTrackbar& bar = found->second;
+    auto parameter = static_cast<std::uintptr_t>(lParam);
+    switch (message) {
+    case TBM_SETRANGE:
+        // Low word the minimum, high word the maximum; the position moves into the new range.
+        bar.minimum = static_cast<int>(lowWord(parameter));
+        bar.maximum = static_cast<int>(highWord(parameter));
+        bar.position = std::clamp(bar.position, bar.minimum, std::max(bar.minimum, bar.maximum));
+        return 0;
+    case TBM_SETPOS: {
+        long long wanted = lParam;
+        wanted = std::clamp<long long>(wanted, bar.minimum, std::max(bar.minimum, bar.maximum));
+        bar.position = static_cast<int>(wanted);
+        return 0;
+    }
+    case TBM_GETPOS:
+        return bar.position;
+    default:
+        return 0;
+    }
+}
+
+bool ScriptedWindowPlatform::endDialog(DialogHandle target, std::intptr_t result) {
+    record("endDialog " + nameOf(target) + " " + std::to_string(result));
+    if (target != dialog() || !dialogUp() || !succeeds("endDialog")) return false;
+    // The dialog goes once the message being handled returns.
+    dialogEnded = true;
+    dialogResult = result;
+    return true;
+}
+
+void ScriptedWindowPlatform::exitProcess(int status) {
+    record("exitProcess " + std::to_string(status));
+    exitStatus = status;
 }

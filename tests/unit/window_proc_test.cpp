@@ -3,6 +3,7 @@
 #include "app/viewer_state.h"
 #include "mesh/mesh_scene.h"
 #include "platform/window_messages.h"
+#include "render/mouse_orbit.h"
 #include "render/sensitivity.h"
 #include "render/viewport.h"
 #include "resources/command_ids.h"
@@ -43,6 +44,9 @@ void resetViewerState() {
     mouseSensitivity = defaultMouseSensitivity;
     zoomSensitivity = defaultZoomSensitivity;
     settingsPath[0] = '\0';
+    dragging = false;
+    lastMouseX = 0;
+    lastMouseY = 0;
     resetMeshScene();
 }
 
@@ -258,6 +262,99 @@ TEST_F(WindowProcTest, AnUnknownCommandDoesNothing) {
     EXPECT_EQ(platform.calls, Calls{});
     EXPECT_EQ(mainWindow, platform.window());
     EXPECT_FALSE(meshScene.texturesDirSet);
+}
+
+// The menu commands that open a chooser or a dialog: the user cancels or closes it.
+struct CommandRow {
+    const char* name;
+    unsigned command;
+    Calls calls;
+};
+
+void PrintTo(const CommandRow& row, std::ostream* out) {
+    *out << row.name;
+}
+
+class DialogCommandTest : public WindowProcTest,
+                          public ::testing::WithParamInterface<CommandRow> {};
+
+TEST_P(DialogCommandTest, OpensItsDialogOwnedByTheWindowAndAnswersZero) {
+    holdOpenWindow();
+    platform.fileAnswer.clear();
+    platform.dialogScript = {DialogAction::closeBox()};
+    EXPECT_EQ(send(WM_COMMAND, GetParam().command), 0);
+    EXPECT_EQ(platform.calls, GetParam().calls);
+    EXPECT_FALSE(platform.dialogOpen());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Commands, DialogCommandTest,
+    ::testing::Values(
+        CommandRow{"Open", CMD_OPEN, {"openFileDialog Ismarel Mesh File|*.msh|256|owner=window"}},
+        CommandRow{"Sensitivity",
+                   CMD_SENSITIVITY,
+                   {"dialogBox 102|Sensitivity|owner=window|0",
+                    "sendDialogItemMessage dialog 1002 0x0406 0 3276801",
+                    "sendDialogItemMessage dialog 1002 0x0405 1 10",
+                    "sendDialogItemMessage dialog 1003 0x0406 0 3276801",
+                    "sendDialogItemMessage dialog 1003 0x0405 1 20", "user closes the dialog",
+                    "endDialog dialog 0"}}),
+    [](const ::testing::TestParamInfo<CommandRow>& info) { return std::string(info.param.name); });
+
+// --- Pointer messages ---
+
+struct PointerRow {
+    const char* name;
+    unsigned message;
+    std::uintptr_t wParam;
+    std::intptr_t lParam;
+    Calls calls;
+};
+
+void PrintTo(const PointerRow& row, std::ostream* out) {
+    *out << row.name;
+}
+
+class PointerMessageTest : public WindowProcTest,
+                           public ::testing::WithParamInterface<PointerRow> {};
+
+TEST_P(PointerMessageTest, IsTakenWithoutTheDefaultHandling) {
+    holdOpenWindow();
+    EXPECT_EQ(send(GetParam().message, GetParam().wParam, GetParam().lParam), 0);
+    EXPECT_EQ(platform.calls, GetParam().calls);
+}
+
+// A repaint request reaches the procedure; with painting off it gets the default handling.
+const Calls repaintWhilePaintingIsOff = {"sendMessage 0x000F window 0 0",
+                                         "default 0x000F window 0 0"};
+
+INSTANTIATE_TEST_SUITE_P(
+    Messages, PointerMessageTest,
+    ::testing::Values(
+        PointerRow{
+            "RightButtonDown", WM_RBUTTONDOWN, 2, makeLParam(3, 4), {"trackMouseLeave window"}},
+        PointerRow{"RightButtonUp", WM_RBUTTONUP, 0, makeLParam(3, 4), {}},
+        PointerRow{"Leave", WM_MOUSELEAVE, 0, 0, {}},
+        PointerRow{"MoveWithoutADrag", WM_MOUSEMOVE, 2, makeLParam(9, 9), {}},
+        PointerRow{"WheelNotch", WM_MOUSEWHEEL, std::uintptr_t{120} << 16, makeLParam(3, 4),
+                   repaintWhilePaintingIsOff},
+        PointerRow{"WheelPartOfANotch", WM_MOUSEWHEEL, std::uintptr_t{60} << 16, 0,
+                   repaintWhilePaintingIsOff}),
+    [](const ::testing::TestParamInfo<PointerRow>& info) { return std::string(info.param.name); });
+
+TEST_F(WindowProcTest, ADragMoveAndAWheelTurnEachDrawAFrameAtOnce) {
+    holdOpenWindow();
+    holdMeshThatShowsADrawnFrame();
+    paintEnabled = true;
+    send(WM_RBUTTONDOWN, 2, makeLParam(10, 10));
+    send(WM_MOUSEMOVE, 2, makeLParam(12, 10));
+    EXPECT_TRUE(frameWasDrawn());
+    send(WM_MOUSEWHEEL, std::uintptr_t{120} << 16, makeLParam(12, 10));
+    EXPECT_EQ(platform.calls,
+              (Calls{"trackMouseLeave window", "sendMessage 0x000F window 0 0",
+                     "validateRect window", "swapBuffers dc", "sendMessage 0x000F window 0 0",
+                     "validateRect window", "swapBuffers dc"}));
+    EXPECT_EQ(meshScene.cameraDistance, 8.0f);
 }
 
 // --- WM_SYSCOMMAND ---
