@@ -413,3 +413,267 @@ expect_folder_holds() {
     [[ "$actual" == "$expected" ]] ||
         fail "$folder holds [$(tr '\n' ' ' <<<"$actual")], expected [$(tr '\n' ' ' <<<"$expected")]"
 }
+
+# ---------------------------------------------------------------------------------------------
+# Samples, file choosers, the client area's picture
+
+# The repository this file belongs to; its sample meshes and textures lie in samples/.
+E2E_REPO="$(cd -- "$(dirname -- "${BASH_SOURCE[0]}")/../.." && pwd)"
+
+samples_folder() {
+    echo "$E2E_REPO/samples"
+}
+
+# The window names of FLTK's file chooser (File > Open...) and of the folder chooser the viewer
+# shows for the textures directory.
+readonly FILE_CHOOSER_NAME="Choose File"
+readonly FOLDER_CHOOSER_NAME="Please select the textures directory."
+
+# Prints "X Y WIDTH HEIGHT" of the GL client area (the window below its menu bar) on the screen.
+client_area_geometry() {
+    local geometry x y w h
+    geometry="$(window_geometry "$1")" || fail "no geometry for window $1"
+    read -r x y w h <<<"$geometry"
+    echo "$x" "$((y + MENU_BAR_HEIGHT))" "$w" "$((h - MENU_BAR_HEIGHT))"
+}
+
+# client_shot WINDOW FILE: a screenshot of the client area alone, its top left corner at 0,0.
+client_shot() {
+    local geometry x y w h
+    geometry="$(client_area_geometry "$1")"
+    read -r x y w h <<<"$geometry"
+    import -window root -crop "${w}x${h}+${x}+${y}" +repage "$2" ||
+        fail "screenshot of the client area into $2 failed"
+}
+
+# window_shot WINDOW FILE: a screenshot of the whole window (menu bar and client area).
+window_shot() {
+    local geometry x y w h
+    geometry="$(window_geometry "$1")" || fail "no geometry for window $1"
+    read -r x y w h <<<"$geometry"
+    import -window root -crop "${w}x${h}+${x}+${y}" +repage "$2" || fail "screenshot into $2 failed"
+}
+
+# Writes the small image tool the helpers below run (Python reading ImageMagick's PPM output).
+write_image_tool() {
+    [[ -f "$E2E_TMP/image_tool.py" ]] && return 0
+    command -v python3 >/dev/null || fail "python3 is needed to read screenshots"
+    cat >"$E2E_TMP/image_tool.py" <<'PYTHON'
+import subprocess
+import sys
+
+def read_ppm(path):
+    data = subprocess.run(["convert", path, "-depth", "8", "ppm:-"], check=True,
+                          stdout=subprocess.PIPE).stdout
+    fields, position = [], 0
+    while len(fields) < 4:
+        while data[position:position + 1].isspace():
+            position += 1
+        if data[position:position + 1] == b"#":
+            position = data.index(b"\n", position)
+            continue
+        end = position
+        while not data[end:end + 1].isspace():
+            end += 1
+        fields.append(data[position:end])
+        position = end
+    position += 1
+    if fields[0] != b"P6" or fields[3] != b"255":
+        sys.exit("unexpected PPM header from convert: %r" % fields)
+    width, height = int(fields[1]), int(fields[2])
+    return width, height, data[position:position + 3 * width * height]
+
+# Pixel classes: "lit" is anything but the black background; "brown" the crate texture's wood
+# (red over green over blue, well apart: the untextured cube's beige 242,217,179 is not);
+# "red" the red square in the corner of every sample texture.
+def stats(path):
+    width, height, pixels = read_ppm(path)
+    lit = brown = 0
+    x0, y0, x1, y1 = width, height, -1, -1
+    reds = set()
+    for y in range(height):
+        row = pixels[3 * width * y:3 * width * (y + 1)]
+        for x in range(width):
+            r, g, b = row[3 * x], row[3 * x + 1], row[3 * x + 2]
+            if max(r, g, b) <= 24:
+                continue
+            lit += 1
+            x0, y0, x1, y1 = min(x0, x), min(y0, y), max(x1, x), max(y1, y)
+            if r >= 60 and r - g >= 30 and g - b >= 15:
+                brown += 1
+            if r >= 150 and g <= 80 and b <= 80:
+                reds.add((x, y))
+    if lit == 0:
+        x0 = y0 = x1 = y1 = -1
+    # The centre of the largest patch of touching red pixels: the mark on the face seen most
+    # squarely when more than one face shows its mark.
+    largest, left = [], set(reds)
+    while left:
+        patch, todo = [], [left.pop()]
+        while todo:
+            x, y = todo.pop()
+            patch.append((x, y))
+            for dx in (-1, 0, 1):
+                for dy in (-1, 0, 1):
+                    if (x + dx, y + dy) in left:
+                        left.discard((x + dx, y + dy))
+                        todo.append((x + dx, y + dy))
+        if len(patch) > len(largest):
+            largest = patch
+    if largest:
+        centre = (sum(x for x, _ in largest) // len(largest),
+                  sum(y for _, y in largest) // len(largest))
+    else:
+        centre = (-1, -1)
+    print(lit, brown, len(reds), x0, y0, x1, y1, centre[0], centre[1])
+
+def diff(first, second):
+    w1, h1, p1 = read_ppm(first)
+    w2, h2, p2 = read_ppm(second)
+    if (w1, h1) != (w2, h2):
+        sys.exit("the images differ in size: %dx%d and %dx%d" % (w1, h1, w2, h2))
+    if p1 == p2:
+        print(0)
+    else:
+        print(sum(1 for i in range(0, len(p1), 3) if p1[i:i + 3] != p2[i:i + 3]))
+
+if sys.argv[1] == "stats":
+    stats(sys.argv[2])
+elif sys.argv[1] == "diff":
+    diff(sys.argv[2], sys.argv[3])
+else:
+    sys.exit("unknown command " + sys.argv[1])
+PYTHON
+}
+
+# image_stats FILE: prints "LIT BROWN RED X0 Y0 X1 Y1 RED_X RED_Y": the number of lit (not black),
+# brown (crate wood) and red (texture corner mark) pixels, the box around the lit pixels
+# (-1 when none) and the centre of the largest patch of red ones (-1 when none).
+image_stats() {
+    write_image_tool
+    python3 "$E2E_TMP/image_tool.py" stats "$1" || fail "could not read $1"
+}
+
+# differing_pixels FIRST SECOND: prints how many pixels of two images of one size differ.
+differing_pixels() {
+    write_image_tool
+    python3 "$E2E_TMP/image_tool.py" diff "$1" "$2" || fail "could not compare $1 and $2"
+}
+
+# settled_client_shot WINDOW FILE [TIMEOUT]: a client area screenshot once the picture has stopped
+# changing (two shots 0.3 s apart are the same), so that every event already sent has been drawn.
+settled_client_shot() {
+    local window="$1" file="$2" timeout="${3:-10}" i previous="$E2E_TMP/settle-a.png"
+    local current="$E2E_TMP/settle-b.png"
+    sleep 0.3
+    client_shot "$window" "$previous"
+    for ((i = 0; i < timeout * 10 / 3; i++)); do
+        sleep 0.3
+        client_shot "$window" "$current"
+        if [[ "$(differing_pixels "$previous" "$current")" == 0 ]]; then
+            mv -- "$current" "$file"
+            return 0
+        fi
+        mv -- "$current" "$previous"
+    done
+    fail "the client area kept changing for ${timeout} s"
+}
+
+# wait_for_client_change WINDOW REFERENCE FILE [TIMEOUT]: waits until the client area differs from
+# the REFERENCE screenshot, then saves it, settled, to FILE.
+wait_for_client_change() {
+    local window="$1" reference="$2" file="$3" timeout="${4:-10}" i shot="$E2E_TMP/change.png"
+    for ((i = 0; i < timeout * 4; i++)); do
+        client_shot "$window" "$shot"
+        if [[ "$(differing_pixels "$reference" "$shot")" != 0 ]]; then
+            settled_client_shot "$window" "$file" "$timeout"
+            return 0
+        fi
+        sleep 0.25
+    done
+    return 1
+}
+
+# chooser_type_path CHOOSER PATH: types PATH into the "Filename:" field of an FLTK file or folder
+# chooser, replacing what it holds, and keeps a picture of the field as
+# $E2E_TMP/chooser-field.png. The chooser acts on every key (it changes folder at each "/" and
+# completes names, selecting the completed tail), so the text is typed one key at a time: first
+# a "/" over the whole field, selected with Ctrl+A, which takes the chooser to the top of the file
+# system with an empty field; then the absolute path, which it follows folder by folder.
+chooser_type_path() {
+    local chooser="$1" path="$2" geometry x y w h
+    [[ "$path" == /* ]] || fail "chooser_type_path: $path is not an absolute path"
+    geometry="$(window_geometry "$chooser")" || fail "the chooser window $chooser is gone"
+    read -r x y w h <<<"$geometry"
+    # The field lies along the bottom, 57 px above the chooser's lower edge, from x = 116 to
+    # 26 px short of its right edge. Under a bare X server the keys go where the pointer is.
+    xdotool mousemove "$((x + w - 100))" "$((y + h - 57))" click 1
+    sleep 0.2
+    xdotool key ctrl+a
+    xdotool type --delay 60 "/"
+    sleep 0.3
+    xdotool type --delay 60 -- "$path"
+    sleep 0.3
+    import -window root -crop "$((w - 116))x30+$((x + 112))+$((y + h - 72))" +repage \
+        "$E2E_TMP/chooser-field.png" || true
+}
+
+# chooser_accept CHOOSER_NAME CHOOSER return|ok: confirms the chooser with the Return key or its OK
+# button and waits for it to close; fails, naming the picture of the field, if it stays.
+chooser_accept() {
+    local name="$1" chooser="$2" how="$3" geometry x y w h
+    geometry="$(window_geometry "$chooser")" || fail "the chooser window $chooser is gone"
+    read -r x y w h <<<"$geometry"
+    case "$how" in
+    return) xdotool mousemove "$((x + w - 100))" "$((y + h - 57))" key Return ;;
+    # OK sits left of Cancel in the bottom right corner.
+    ok) xdotool mousemove "$((x + w - 135))" "$((y + h - 23))" click 1 ;;
+    *) fail "chooser_accept: unknown way $how" ;;
+    esac
+    local i
+    for ((i = 0; i < 50; i++)); do
+        [[ -z "$(find_window "$name")" ]] && return 0
+        sleep 0.1
+    done
+    fail "the \"$name\" chooser did not take the path typed (see chooser-field.png in $E2E_TMP," \
+        "kept with KORVALIN_E2E_KEEP=1)"
+}
+
+# chooser_cancel CHOOSER_NAME CHOOSER: clicks Cancel (bottom right corner) and waits for it to close.
+chooser_cancel() {
+    local name="$1" chooser="$2" geometry x y w h
+    geometry="$(window_geometry "$chooser")" || fail "the chooser window $chooser is gone"
+    read -r x y w h <<<"$geometry"
+    xdotool mousemove "$((x + w - 47))" "$((y + h - 23))" click 1
+    wait_for_window_gone "$name" 5
+}
+
+# open_mesh WINDOW PATH: File > Open..., PATH typed into the file chooser, Return.
+open_mesh() {
+    local window="$1" path="$2" chooser
+    choose_menu_item "$window" File 0 # Open...
+    chooser="$(wait_for_window "$FILE_CHOOSER_NAME")"
+    chooser_type_path "$chooser" "$path"
+    chooser_accept "$FILE_CHOOSER_NAME" "$chooser" return
+}
+
+# wait_for_mesh_drawn WINDOW FILE [TIMEOUT]: waits until the client area shows something other than
+# black and saves it, settled, to FILE. Fails if the textures folder chooser shows up meanwhile
+# unless ALLOW_FOLDER_CHOOSER=1.
+wait_for_mesh_drawn() {
+    local window="$1" file="$2" timeout="${3:-20}" i shot="$E2E_TMP/mesh-poll.png" lit
+    for ((i = 0; i < timeout * 4; i++)); do
+        if [[ "${ALLOW_FOLDER_CHOOSER:-0}" != 1 && -n "$(find_window "$FOLDER_CHOOSER_NAME")" ]]; then
+            fail "the textures folder chooser appeared while the mesh was loading"
+        fi
+        app_is_running || fail "korvalin ended while the mesh was loading"
+        client_shot "$window" "$shot"
+        read -r lit _ <<<"$(image_stats "$shot")"
+        if ((lit > 0)); then
+            settled_client_shot "$window" "$file"
+            return 0
+        fi
+        sleep 0.25
+    done
+    fail "the client area stayed black for ${timeout} s after the mesh was opened"
+}
