@@ -12,3 +12,6 @@ root=$(cd "$(dirname "$0")/.." && pwd)
   -DCMAKE_BUILD_TYPE=Debug
 export ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 (cd "$root/build-sanitize" && ctest --output-on-failure -j "$(nproc)" -L 'unit|gl')
+
+# A short fuzz smoke run (20 s a target, four targets) over the seed corpora.
+"$root/scripts/fuzz.sh" 20
