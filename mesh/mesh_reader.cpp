@@ -53,7 +53,7 @@ class MeshFileReader {
     const char* line = "";
 
   private:
-    bool acceptCount(int& count) const;
+    bool acceptCount(int& count);
     void nextLine() { line = in.readLine(); }
     bool readGroup(MeshGroup& group);
     bool readGeometry(MeshGroup& group);
@@ -63,13 +63,18 @@ class MeshFileReader {
 
     LineReader& in;
     MeshSections& sections;
+    long long recordsLeft = in.fileSize();
 };
 
-// Counts below 0 read as 0; a count larger than the file cannot be real.
-bool MeshFileReader::acceptCount(int& count) const {
+// Counts below 0 read as 0. Every record takes at least one byte of the file, so the counts
+// together cannot pass its size: checking them together, not one by one, keeps a small file
+// that declares many large groups from claiming memory far beyond its own size.
+bool MeshFileReader::acceptCount(int& count) {
     if (count < 0) count = 0;
-    long long limit = in.fileSize();
-    return limit < 0 || count <= limit;
+    if (in.fileSize() < 0) return true;
+    if (count > recordsLeft) return false;
+    recordsLeft -= count;
+    return true;
 }
 
 bool MeshFileReader::readGroupSection() {

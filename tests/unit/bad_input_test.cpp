@@ -23,6 +23,37 @@ TEST_F(BadInput, CountsLargerThanTheFileAreRefusedAndLeaveTheSceneAsItWas) {
     EXPECT_TRUE(platform.folderTitles.empty());
 }
 
+// Each count alone fits the file; together they claim far more records than it has bytes.
+TEST_F(BadInput, CountsThatTogetherPassTheFileSizeAreRefused) {
+    ASSERT_TRUE(load("MSHX1\nMATERIALS 1\nkept\n"));
+    std::string groups = "MSHX1\nGROUPS 50\n";
+    for (int i = 0; i < 50; ++i)
+        groups += "GEOM 600 600\n";
+    ASSERT_LT(groups.size(), 600u * 2);
+    EXPECT_FALSE(load(groups));
+    EXPECT_EQ(meshScene.groupCount, 0);
+    ASSERT_EQ(meshScene.materialCount, 1);
+    EXPECT_STREQ(meshScene.materials[0].name, "kept");
+}
+
+// A file holding every record it declares always fits, however it is split into groups.
+TEST_F(BadInput, CountsOfRecordsThatArePresentAreAccepted) {
+    std::string mesh = "MSHX1\nGROUPS 3\n";
+    for (int g = 0; g < 3; ++g) {
+        mesh += "GEOM 4 2\n";
+        for (int v = 0; v < 4; ++v)
+            mesh += "0 0 0 0 0 0 0 0\n";
+        mesh += "0 1 2\n1 2 3\n";
+    }
+    mesh += "MATERIALS 2\na\nb\n";
+    for (int line = 0; line < 8; ++line)
+        mesh += "1 1 1 1\n";
+    ASSERT_TRUE(load(mesh));
+    EXPECT_EQ(meshScene.groupCount, 3);
+    EXPECT_EQ(meshScene.groups[2].triangleCount, 2);
+    EXPECT_EQ(meshScene.materialCount, 2);
+}
+
 TEST_F(BadInput, NegativeCountsReadAsZero) {
     ASSERT_TRUE(load("MSHX1\nGROUPS 2\nGEOM -5 -1\nGEOM -2147483648 3\n0 0 0\n1 1 1\n2 2 2\n"
                      "MATERIALS -3\nTEXTURES -1\n"));
