@@ -138,12 +138,8 @@ PYTHON
 
 start_xvfb
 write_prober
-folder="$(new_folder drag)"
-printf '0.1\n2\n%s' "$samples" >"$folder/Korvalin.ini"
-start_app "$folder"
-window="$(wait_for_window Korvalin)"
+start_on_samples drag
 read -r cx cy cw ch <<<"$(client_area_geometry "$window")"
-wait_for_black_pixel $((cx + cw / 2)) $((cy + ch / 2))
 open_mesh "$window" "$samples/torus.msh"
 wait_for_mesh_drawn "$window" "$E2E_TMP/torus.png" 60
 

@@ -11,12 +11,8 @@ e2e_init "${1:-$repo/build/app/korvalin}"
 samples="$(samples_folder)"
 
 start_xvfb
-folder="$(new_folder screenshot)"
-printf '0.1\n2\n%s' "$samples" >"$folder/Korvalin.ini"
-start_app "$folder"
-window="$(wait_for_window Korvalin)"
-read -r cx cy cw ch <<<"$(client_area_geometry "$window")"
-wait_for_black_pixel $((cx + cw / 2)) $((cy + ch / 2))
+start_on_samples screenshot
+read -r cx cy _ <<<"$(client_area_geometry "$window")"
 open_mesh "$window" "$samples/cube.msh"
 wait_for_mesh_drawn "$window" "$E2E_TMP/open.png"
 

@@ -677,3 +677,31 @@ wait_for_mesh_drawn() {
     done
     fail "the client area stayed black for ${timeout} s after the mesh was opened"
 }
+
+# wait_for_black_client WINDOW: waits until the client area's centre shows the viewer's black.
+wait_for_black_client() {
+    local cx cy cw ch
+    read -r cx cy cw ch <<<"$(client_area_geometry "$1")"
+    wait_for_black_pixel $((cx + cw / 2)) $((cy + ch / 2))
+}
+
+# start_on_samples NAME: starts the viewer in a new folder NAME whose Korvalin.ini holds the
+# default sensitivities and the samples folder as textures folder; sets `folder` and `window`
+# and returns once the client area is drawn black.
+start_on_samples() {
+    folder="$(new_folder "$1")"
+    printf '0.1\n2\n%s' "$(samples_folder)" >"$folder/Korvalin.ini"
+    start_app "$folder"
+    window="$(wait_for_window Korvalin)"
+    wait_for_black_client "$window"
+}
+
+# quit_and_expect_settings FOLDER BYTES: File > Quit on `window`; the viewer ends with status 0,
+# leaving FOLDER/Korvalin.ini holding BYTES (printf escapes) and no window.
+quit_and_expect_settings() {
+    choose_menu_item "$window" File 2 # Quit
+    wait_for_app_exit 10
+    expect_exit_status 0
+    expect_file_bytes "$1/Korvalin.ini" "$2"
+    wait_for_window_gone Korvalin
+}

@@ -59,12 +59,8 @@ stats_of() {
 }
 
 start_xvfb
-folder="$(new_folder mouse)"
-printf '0.1\n2\n%s' "$samples" >"$folder/Korvalin.ini"
-start_app "$folder"
-window="$(wait_for_window Korvalin)"
+start_on_samples mouse
 read -r CX CY cw ch <<<"$(client_area_geometry "$window")"
-wait_for_black_pixel $((CX + cw / 2)) $((CY + ch / 2))
 open_mesh "$window" "$samples/cube.msh"
 wait_for_mesh_drawn "$window" "$E2E_TMP/rest.png"
 read -r rest_lit _ _ _ _ _ _ rest_mark_x rest_mark_y <<<"$(stats_of "$E2E_TMP/rest.png")"

@@ -35,8 +35,7 @@ printf "$SETTINGS" >"$folder/Korvalin.ini"
 printf 'hello\n' >"$folder/x.msh"
 start_app "$folder"
 window="$(wait_for_window Korvalin)"
-read -r cx cy cw ch <<<"$(client_area_geometry "$window")"
-wait_for_black_pixel $((cx + cw / 2)) $((cy + ch / 2))
+wait_for_black_client "$window"
 
 open_mesh "$window" "$folder/x.msh"
 box="$(wait_for_window Error 10)"

@@ -44,12 +44,8 @@ compare_with_headless_render() {
 }
 
 start_xvfb
-folder="$(new_folder open)"
-printf '0.1\n2\n%s' "$samples" >"$folder/Korvalin.ini"
-start_app "$folder"
-window="$(wait_for_window Korvalin)"
+start_on_samples open
 read -r cx cy cw ch <<<"$(client_area_geometry "$window")"
-wait_for_black_pixel $((cx + cw / 2)) $((cy + ch / 2))
 
 client_shot "$window" "$E2E_TMP/before.png"
 read -r lit _ <<<"$(image_stats "$E2E_TMP/before.png")"

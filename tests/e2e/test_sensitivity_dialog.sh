@@ -112,15 +112,6 @@ start_in() {
     window="$(wait_for_window Korvalin)"
 }
 
-quit_and_expect_settings() {
-    local folder="$1" expected="$2"
-    choose_menu_item "$window" File 2 # Quit
-    wait_for_app_exit 10
-    expect_exit_status 0
-    expect_file_bytes "$folder/Korvalin.ini" "$expected"
-    wait_for_window_gone Korvalin
-}
-
 start_xvfb
 
 # Arrow keys and OK. The sliders open at the defaults' positions, 10 and 20; the focus starts

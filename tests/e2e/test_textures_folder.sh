@@ -17,19 +17,7 @@ start_fresh() {
     local folder="$1"
     start_app "$folder"
     window="$(wait_for_window Korvalin)"
-    local cx cy cw ch
-    read -r cx cy cw ch <<<"$(client_area_geometry "$window")"
-    wait_for_black_pixel $((cx + cw / 2)) $((cy + ch / 2))
-}
-
-quit_and_expect_settings() {
-    local folder="$1" expected="$2"
-    choose_menu_item "$window" File 2 # Quit
-    wait_for_app_exit 10
-    expect_exit_status 0
-    expect_file_bytes "$folder/Korvalin.ini" "$expected"
-    expect_folder_holds "$folder" Korvalin.ini
-    wait_for_window_gone Korvalin
+    wait_for_black_client "$window"
 }
 
 start_xvfb
@@ -53,6 +41,7 @@ read -r lit brown red _ <<<"$(image_stats "$E2E_TMP/chosen.png")"
 log "folder chosen first: $lit lit pixels, $brown brown, $red red"
 ((brown >= 2000)) || fail "only $brown brown pixels: the crate texture from $samples is not shown"
 quit_and_expect_settings "$folder" "0.1\n2\n$samples"
+expect_folder_holds "$folder" Korvalin.ini
 log "folder chosen through the menu: ok"
 
 # No folder at all: the load asks for one; cancelled, the cube shows bare.
@@ -69,4 +58,5 @@ log "folder chooser cancelled: $lit lit pixels, $brown brown, $red red"
 ((brown == 0 && red == 0)) ||
     fail "$brown brown and $red red pixels: texture colours without a textures folder"
 quit_and_expect_settings "$folder" '0.1\n2\n'
+expect_folder_holds "$folder" Korvalin.ini
 log "PASS"
