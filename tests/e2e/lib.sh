@@ -705,3 +705,25 @@ quit_and_expect_settings() {
     expect_file_bytes "$1/Korvalin.ini" "$2"
     wait_for_window_gone Korvalin
 }
+
+# expect_box_drawn WINDOW NAME: the message box WINDOW is drawn: larger than a bare frame, its
+# four corners grey, and text, icon or button on the grey (more than two colours in it).
+expect_box_drawn() {
+    local box="$1" name="$2" shot="$E2E_TMP/box.png" geometry x y w h i colours
+    geometry="$(window_geometry "$box")"
+    read -r x y w h <<<"$geometry"
+    ((w > 100 && h > 60)) || fail "the $name box is only ${w}x${h}"
+    # FLTK draws the box once it is mapped; give it a moment to show its background.
+    for ((i = 0; i < 40; i++)); do
+        screenshot "$shot"
+        is_grey "$(pixel "$shot" $((x + 4)) $((y + h - 4)))" && break
+        sleep 0.25
+    done
+    expect_pixel "$shot" $((x + 4)) $((y + 4)) grey "$name box, top left"
+    expect_pixel "$shot" $((x + w - 4)) $((y + 4)) grey "$name box, top right"
+    expect_pixel "$shot" $((x + 4)) $((y + h - 4)) grey "$name box, bottom left"
+    expect_pixel "$shot" $((x + w - 4)) $((y + h - 4)) grey "$name box, bottom right"
+    colours="$(convert "$shot" -crop "${w}x${h}+${x}+${y}" +repage -unique-colors \
+        -format '%w' info:)"
+    ((colours > 2)) || fail "the $name box shows only $colours colour(s): nothing drawn on it"
+}

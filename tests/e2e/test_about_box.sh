@@ -6,31 +6,6 @@ set -euo pipefail
 source "$(dirname "$0")/lib.sh"
 e2e_init "$@"
 
-# The box is drawn (grey widget background, not the black GL area it sits over) and lies
-# inside the screen.
-check_about_drawn() {
-    local about="$1" shot="$E2E_TMP/about.png" geometry x y w h
-    geometry="$(window_geometry "$about")"
-    read -r x y w h <<<"$geometry"
-    ((w > 100 && h > 60)) || fail "the About box is only ${w}x${h}"
-    # FLTK draws the box once it is mapped; give it a moment to show its background.
-    local i
-    for ((i = 0; i < 40; i++)); do
-        screenshot "$shot"
-        is_grey "$(pixel "$shot" $((x + 4)) $((y + h - 4)))" && break
-        sleep 0.25
-    done
-    expect_pixel "$shot" $((x + 4)) $((y + 4)) grey "About box, top left"
-    expect_pixel "$shot" $((x + w - 4)) $((y + 4)) grey "About box, top right"
-    expect_pixel "$shot" $((x + 4)) $((y + h - 4)) grey "About box, bottom left"
-    expect_pixel "$shot" $((x + w - 4)) $((y + h - 4)) grey "About box, bottom right"
-    # Text and the OK button put dark pixels on the grey: more than one colour in the box.
-    local colours
-    colours="$(convert "$shot" -crop "${w}x${h}+${x}+${y}" +repage -unique-colors \
-        -format '%w' info:)"
-    ((colours > 2)) || fail "the About box shows only $colours colour(s): nothing drawn on it"
-}
-
 # While the box is up, a click on the main window's menu bar opens no menu.
 check_about_modal() {
     local window="$1" geometry x y w h i
@@ -51,7 +26,7 @@ window="$(wait_for_window Korvalin)"
 
 choose_menu_item "$window" Help 0 # About Korvalin
 about="$(wait_for_window About)"
-check_about_drawn "$about"
+expect_box_drawn "$about" About
 check_about_modal "$window"
 [[ -n "$(find_window About)" ]] || fail "the About box closed on a click outside it"
 

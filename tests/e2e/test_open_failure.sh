@@ -10,24 +10,6 @@ e2e_init "$@"
 
 readonly SETTINGS='0.35\r\n3.5\r\n/opt/textures\r\n'
 
-# The box is drawn: grey background, text and a button on it.
-check_error_drawn() {
-    local box="$1" shot="$E2E_TMP/error.png" geometry x y w h i colours
-    geometry="$(window_geometry "$box")"
-    read -r x y w h <<<"$geometry"
-    ((w > 100 && h > 60)) || fail "the Error box is only ${w}x${h}"
-    for ((i = 0; i < 40; i++)); do
-        screenshot "$shot"
-        is_grey "$(pixel "$shot" $((x + 4)) $((y + h - 4)))" && break
-        sleep 0.25
-    done
-    expect_pixel "$shot" $((x + 4)) $((y + 4)) grey "Error box, top left"
-    expect_pixel "$shot" $((x + w - 4)) $((y + h - 4)) grey "Error box, bottom right"
-    colours="$(convert "$shot" -crop "${w}x${h}+${x}+${y}" +repage -unique-colors \
-        -format '%w' info:)"
-    ((colours > 2)) || fail "the Error box shows only $colours colour(s): nothing drawn on it"
-}
-
 start_xvfb
 folder="$(new_folder failure)"
 # shellcheck disable=SC2059 # the format is the file's content, escapes and all
@@ -39,7 +21,7 @@ wait_for_black_client "$window"
 
 open_mesh "$window" "$folder/x.msh"
 box="$(wait_for_window Error 10)"
-check_error_drawn "$box"
+expect_box_drawn "$box" Error
 sleep 0.5
 app_is_running || fail "korvalin ended without waiting for OK on the Error box"
 expect_file_bytes "$folder/Korvalin.ini" "$SETTINGS"
