@@ -40,7 +40,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 memcheck_error_status=99
-# --keep-debuginfo keeps the names of the DRI driver's code after eglTerminate unloads it, so
+# --keep-debuginfo keeps the names of the DRI driver's code should a Mesa build unload it, so
 # the suppressions can tell Mesa's frames from ours.
 memcheck=(valgrind --tool=memcheck --leak-check=full --show-leak-kinds=definite,indirect
   --errors-for-leak-kinds=definite,indirect --track-origins=yes --keep-debuginfo=yes

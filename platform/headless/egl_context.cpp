@@ -2,8 +2,26 @@
 
 #include <EGL/egl.h>
 #include <EGL/eglext.h>
+#include <dlfcn.h>
+#include <link.h>
+
+#include <string_view>
 
 namespace {
+
+// Mesa's DRI driver keeps process-wide state in its globals (its CPU description, for one,
+// made once per process). eglTerminate unloads the driver, which leaves those blocks owned by
+// nothing mapped: a leak checker then reports them against an unnamed module, and the next
+// context loads the driver and LLVM all over again. Pinning it keeps both from happening.
+void keepGLDriverLoaded() {
+    dl_iterate_phdr(
+        [](dl_phdr_info* module, size_t, void*) {
+            if (std::string_view(module->dlpi_name).ends_with("_dri.so"))
+                dlopen(module->dlpi_name, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
+            return 0;
+        },
+        nullptr);
+}
 
 EGLDisplay openSurfacelessDisplay() {
     auto getPlatformDisplay = reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(
@@ -13,6 +31,7 @@ EGLDisplay openSurfacelessDisplay() {
         getPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
     if (display == EGL_NO_DISPLAY || !eglInitialize(display, nullptr, nullptr))
         return EGL_NO_DISPLAY;
+    keepGLDriverLoaded();
     return display;
 }
 
