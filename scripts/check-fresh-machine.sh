@@ -1,0 +1,121 @@
+#!/usr/bin/env bash
+# Proves the README's two commands on a machine nobody has touched: makes a clean Debian 12
+# root with mmdebstrap, clones the commit under test (HEAD) into it, runs there as root the
+# README's test command exactly as the README writes it, then its run command under a private
+# Xvfb (scripts/check-run-command.sh: the viewer's window must come up and quit cleanly).
+# Ends with one summary line; exit 0 only when both commands worked.
+#
+#   scripts/check-fresh-machine.sh
+#
+# Needs root (mmdebstrap, chroot, mounts), asked for with sudo otherwise, and the Debian
+# archive (KORVALIN_DEBIAN_MIRROR, KORVALIN_DEBIAN_SECURITY to use others). Everything runs in
+# private mount and process namespaces: what is mounted there and every process started there
+# ends with them, also when a step fails or the script is interrupted; the root is removed.
+set -euo pipefail
+repo=$(cd "$(dirname "$0")/.." && pwd)
+
+if [ "$(id -u)" -ne 0 ]; then
+  exec sudo -- "$0" "$@"
+fi
+
+mirror=${KORVALIN_DEBIAN_MIRROR:-http://deb.debian.org/debian}
+security=${KORVALIN_DEBIAN_SECURITY:-http://deb.debian.org/debian-security}
+test_timeout=${KORVALIN_FRESH_TEST_TIMEOUT:-3000}
+run_timeout=${KORVALIN_FRESH_RUN_TIMEOUT:-900}
+path=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin
+
+say() { echo "[fresh-machine] $*" >&2; }
+
+# The command in the indented line that follows the README paragraph starting with LEAD.
+readme_command() {
+  awk -v lead="$1" 'index($0, lead) == 1 { found = 1; next }
+    found && /^    [^ ]/ { sub(/^    /, ""); print; exit }' "$repo/README.md"
+}
+
+test_command=$(readme_command "Run every test")
+run_command=$(readme_command "Run the viewer")
+if [ -z "$test_command" ] || [ -z "$run_command" ]; then
+  echo "fresh-machine: FAILED: the README's test or run command was not found" >&2
+  exit 1
+fi
+commit=$(git -C "$repo" rev-parse HEAD)
+[ -z "$(git -C "$repo" status --porcelain)" ] ||
+  say "note: uncommitted changes are not part of the check; it tests commit ${commit:0:12}"
+
+if ! command -v mmdebstrap >/dev/null; then
+  say "installing mmdebstrap"
+  DEBIAN_FRONTEND=noninteractive apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends mmdebstrap \
+    >/dev/null
+fi
+
+# On disk, not in /tmp: the root grows to several gigabytes with the builds.
+work=$(mktemp -d /var/tmp/korvalin-fresh-machine.XXXXXX)
+target=$work/root
+inside_pid=""
+
+cleanup() {
+  local status=$?
+  if [ -n "$inside_pid" ] && kill -0 "$inside_pid" 2>/dev/null; then
+    kill -KILL "$inside_pid" 2>/dev/null || true # --kill-child takes the namespace with it
+    wait "$inside_pid" 2>/dev/null || true
+  fi
+  # The mounts live in the private namespace; should one still show here, lift it before
+  # removing anything, and never cross into another file system while removing.
+  findmnt -rn -o TARGET | grep -F "$target/" | sort -r | xargs -r -n 1 umount -l || true
+  rm -rf --one-file-system -- "$work"
+  exit "$status"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM HUP
+
+say "making a clean Debian 12 root in $target"
+started=$SECONDS
+mmdebstrap --quiet --variant=apt bookworm "$target" \
+  "deb $mirror bookworm main" "deb $mirror bookworm-updates main" \
+  "deb $security bookworm-security main" </dev/null
+say "root ready in $((SECONDS - started)) s; cloning ${commit:0:12}"
+git clone --quiet --no-hardlinks "$repo" "$target/root/korvalin"
+git -C "$target/root/korvalin" checkout --quiet --detach "$commit"
+
+# Runs a command line in the root as root, in a login-like environment, from the clone, within
+# SECONDS; sysfs and a fresh /dev/shm are mounted for it and unmounted after it.
+run_in_root() {
+  local seconds=$1 line=$2
+  timeout --kill-after=30 "$seconds" \
+    unshare --mount --pid --fork --kill-child --mount-proc="$target/proc" \
+    bash -c 'set -u; target=$1; path=$2; line=$3
+      mount -t sysfs -o ro sysfs "$target/sys"
+      mount -t tmpfs -o mode=1777 tmpfs "$target/dev/shm"
+      status=0
+      chroot "$target" /usr/bin/env -i HOME=/root PATH="$path" LANG=C.UTF-8 TERM=dumb \
+        bash -c "cd /root/korvalin && $line" </dev/null || status=$?
+      umount "$target/dev/shm" "$target/sys"
+      exit "$status"' run-in-root "$target" "$path" "$line" &
+  inside_pid=$!
+  local status=0
+  wait "$inside_pid" || status=$?
+  inside_pid=""
+  return "$status"
+}
+
+say "running the README's test command: $test_command"
+started=$SECONDS
+test_status=0
+run_in_root "$test_timeout" "$test_command" || test_status=$?
+test_seconds=$((SECONDS - started))
+say "test command exited $test_status after $test_seconds s"
+
+say "running the README's run command under a private Xvfb: $run_command"
+started=$SECONDS
+run_status=0
+run_in_root "$run_timeout" "scripts/check-run-command.sh $(printf '%q' "$run_command")" ||
+  run_status=$?
+run_seconds=$((SECONDS - started))
+
+verdict() { [ "$1" -eq 0 ] && echo "passed" || echo "FAILED (exit $1)"; }
+summary="\"$test_command\" $(verdict "$test_status") in $test_seconds s;"
+summary+=" \"$run_command\" $(verdict "$run_status") in $run_seconds s"
+summary+=" (clean Debian 12 root, commit ${commit:0:12})"
+echo "fresh-machine: $summary"
+[ "$test_status" -eq 0 ] && [ "$run_status" -eq 0 ]
