@@ -31,7 +31,6 @@ bool writeAll(int output, const void* data, std::size_t size) {
 int decodeIntoPipe(int file, int output, const char* path) {
     FILE* stream = fdopen(file, "rb");
     if (!stream) return 1;
-    ilInit();
     ILuint image = 0;
     ilGenImages(1, &image);
     ilBindImage(image);
@@ -46,6 +45,9 @@ int decodeIntoPipe(int file, int output, const char* path) {
 } // namespace
 
 bool decodeImageIsolated(const char* path, unsigned maxSide, RgbaImage& image) {
+    // Initialised here, once, so that each helper starts with the library ready.
+    static const bool initialised = (ilInit(), true);
+    (void)initialised;
     IsolatedProcess helper;
     ImageHeader header{};
     if (!helper.start(path, decodeIntoPipe, IsolationLimits{}) ||
