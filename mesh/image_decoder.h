@@ -1,5 +1,10 @@
 #pragma once
 
+#include "platform/isolated_process.h"
+
+#include <cstddef>
+#include <functional>
+#include <string>
 #include <vector>
 
 // An image as 8-bit RGBA, rows as the image library returns them.
@@ -9,9 +14,28 @@ struct RgbaImage {
     std::vector<unsigned char> pixels; // width * height * 4 bytes
 };
 
-// Decodes the image file at path as the texture loader always has (the image library's load,
-// type from the name's extension or else from the content, then conversion to RGBA), but in
-// an isolated helper process: a file that crashes, hangs or exhausts the library only makes
-// this return false. A result wider or taller than maxSide, or whose byte count does not
-// match its size, is refused before anything is allocated for it.
-bool decodeImageIsolated(const char* path, unsigned maxSide, RgbaImage& image);
+// Decodes image files as the texture loader always has (the image library's load, type from
+// the name's extension or else from the content, then conversion to RGBA), but in an isolated
+// helper process that serves a whole texture list: a file that crashes, hangs or exhausts the
+// library only fails to decode, and the files after it decode as if it had not been there.
+// A result wider or taller than maxSide, or whose byte count does not match its size, is
+// refused before anything is allocated for it.
+class ImageDecoder {
+  public:
+    using Take = std::function<void(std::size_t index, const RgbaImage& image)>;
+
+    // Decodes the files in order, handing each image that decodes to take; while one is being
+    // taken, the helper already decodes the next.
+    void decodeAll(const std::vector<std::string>& paths, unsigned maxSide, const Take& take);
+    bool decode(const char* path, unsigned maxSide, RgbaImage& image);
+    // Ends the helper; the next decode starts a new one.
+    void end() { helper.stop(); }
+
+  private:
+    enum class Outcome { decoded, failed, helperLost };
+    Outcome receive(unsigned maxSide, RgbaImage& image);
+
+    IsolatedProcess helper;
+    IsolationLimits limits;
+    std::size_t servedByHelper = 0;
+};

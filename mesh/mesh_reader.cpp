@@ -8,7 +8,9 @@
 
 #include <cstring>
 #include <new>
+#include <string>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -41,6 +43,12 @@ struct MeshSections {
     bool hasTextures = false;
 };
 
+// The images a texture list names, with the GL name each becomes.
+struct TextureList {
+    std::vector<std::string> imagePaths;
+    std::vector<unsigned> names;
+};
+
 class MeshFileReader {
   public:
     MeshFileReader(LineReader& in, MeshSections& sections) : in(in), sections(sections) {}
@@ -59,7 +67,7 @@ class MeshFileReader {
     bool readGeometry(MeshGroup& group);
     void readVertex(MeshVertex& vertex);
     void readMaterialColours(MeshMaterial& material);
-    void readTextureEntry(int number);
+    void readTextureEntry(int number, TextureList& list);
 
     LineReader& in;
     MeshSections& sections;
@@ -185,13 +193,15 @@ bool MeshFileReader::readTextureSection() {
     sections.textureNames = std::move(names);
     sections.textureCount = count;
     sections.hasTextures = true;
+    TextureList list;
     for (int number = 1; number <= count; ++number)
-        readTextureEntry(number);
+        readTextureEntry(number, list);
+    loadTextures(list.imagePaths, list.names);
     return true;
 }
 
 // Entry k becomes GL texture name k; an image path that does not fit skips the entry.
-void MeshFileReader::readTextureEntry(int number) {
+void MeshFileReader::readTextureEntry(int number, TextureList& list) {
     char* name = sections.textureNames[number - 1];
     const char* entryLine = in.readLine();
     scanWord(entryLine, name, sizeof(TextureName));
@@ -200,7 +210,8 @@ void MeshFileReader::readTextureEntry(int number) {
     char imagePath[textFieldSize];
     if (!buildTexturePath(meshScene.texturesDir, name, imagePath, sizeof imagePath)) return;
     resolveImageFileCase(imagePath, sizeof imagePath);
-    loadTexture(imagePath, static_cast<unsigned>(number));
+    list.imagePaths.emplace_back(imagePath);
+    list.names.push_back(static_cast<unsigned>(number));
 }
 
 void commitSections(MeshSections& sections) {

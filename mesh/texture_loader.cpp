@@ -7,6 +7,10 @@
 
 namespace {
 
+// Images come from other people's folders: the image library reads them in a helper process,
+// one for each texture list.
+ImageDecoder decoder;
+
 void upload(const RgbaImage& image, GLuint textureName) {
     glBindTexture(GL_TEXTURE_2D, textureName);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
@@ -17,16 +21,27 @@ void upload(const RgbaImage& image, GLuint textureName) {
                  image.pixels.data());
 }
 
+unsigned maxTextureSide() {
+    GLint maxSide = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSide);
+    return maxSide > 0 ? static_cast<unsigned>(maxSide) : 0;
+}
+
 } // namespace
 
 bool loadTexture(const char* imagePath, unsigned textureName) {
     if (ilGetInteger(IL_VERSION_NUM) < minimumImageLibraryVersion) return false;
-    GLint maxSide = 0;
-    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSide);
     RgbaImage image;
-    // Images come from other people's folders: the image library reads them in a helper.
-    if (maxSide <= 0 || !decodeImageIsolated(imagePath, static_cast<unsigned>(maxSide), image))
-        return false;
-    upload(image, textureName);
-    return true;
+    bool decoded = decoder.decode(imagePath, maxTextureSide(), image);
+    decoder.end();
+    if (decoded) upload(image, textureName);
+    return decoded;
+}
+
+void loadTextures(const std::vector<std::string>& imagePaths, const std::vector<unsigned>& names) {
+    if (ilGetInteger(IL_VERSION_NUM) < minimumImageLibraryVersion) return;
+    decoder.decodeAll(imagePaths, maxTextureSide(), [&](std::size_t index, const RgbaImage& image) {
+        upload(image, names[index]);
+    });
+    decoder.end();
 }

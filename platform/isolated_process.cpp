@@ -3,20 +3,22 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <fcntl.h>
-#include <poll.h>
 #include <seccomp.h>
 #include <sys/mman.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
 
-constexpr int childFile = 3;
-constexpr int childOutput = 4;
+constexpr int childRequests = 3;
+constexpr int childAnswers = 4;
+constexpr std::size_t maxMessage = 4096;
 
 long long monotonicMilliseconds() {
     timespec now{};
@@ -37,8 +39,8 @@ rlim_t currentAddressSpace() {
 
 bool applyLimits(const IsolationLimits& limits) {
     const rlimit cpu{limits.cpuSeconds, limits.cpuSeconds + 1};
-    const rlimit space{currentAddressSpace() + limits.extraAddressSpace,
-                       currentAddressSpace() + limits.extraAddressSpace};
+    const rlim_t spaceLimit = currentAddressSpace() + limits.extraAddressSpace;
+    const rlimit space{spaceLimit, spaceLimit};
     const rlimit noFiles{0, 0};
     return setrlimit(RLIMIT_CPU, &cpu) == 0 && setrlimit(RLIMIT_AS, &space) == 0 &&
            setrlimit(RLIMIT_CORE, &noFiles) == 0 && setrlimit(RLIMIT_FSIZE, &noFiles) == 0;
@@ -49,18 +51,20 @@ bool applyLimits(const IsolationLimits& limits) {
 bool enterSystemCallFilter() {
     scmp_filter_ctx filter = seccomp_init(SCMP_ACT_KILL_PROCESS);
     if (!filter) return false;
-    const int plain[] = {
-        SCMP_SYS(read),      SCMP_SYS(lseek),        SCMP_SYS(fstat),          SCMP_SYS(newfstatat),
-        SCMP_SYS(brk),       SCMP_SYS(munmap),       SCMP_SYS(mremap),         SCMP_SYS(madvise),
-        SCMP_SYS(futex),     SCMP_SYS(rt_sigreturn), SCMP_SYS(rt_sigprocmask), SCMP_SYS(exit),
-        SCMP_SYS(exit_group)};
+    const int plain[] = {SCMP_SYS(read),   SCMP_SYS(close),        SCMP_SYS(lseek),
+                         SCMP_SYS(fstat),  SCMP_SYS(newfstatat),   SCMP_SYS(brk),
+                         SCMP_SYS(munmap), SCMP_SYS(mremap),       SCMP_SYS(madvise),
+                         SCMP_SYS(futex),  SCMP_SYS(rt_sigreturn), SCMP_SYS(rt_sigprocmask),
+                         SCMP_SYS(exit),   SCMP_SYS(exit_group)};
     bool ok = true;
     for (int call : plain)
         ok = ok && seccomp_rule_add(filter, SCMP_ACT_ALLOW, call, 0) == 0;
     ok = ok &&
+         seccomp_rule_add(filter, SCMP_ACT_ALLOW, SCMP_SYS(recvmsg), 1,
+                          SCMP_A0(SCMP_CMP_EQ, childRequests)) == 0 &&
          seccomp_rule_add(filter, SCMP_ACT_ALLOW, SCMP_SYS(write), 1,
-                          SCMP_A0(SCMP_CMP_EQ, childOutput)) == 0 &&
-         // stdio asks how the file was opened before its first read.
+                          SCMP_A0(SCMP_CMP_EQ, childAnswers)) == 0 &&
+         // stdio asks how a file was opened before its first read.
          seccomp_rule_add(filter, SCMP_ACT_ALLOW, SCMP_SYS(fcntl), 1,
                           SCMP_A1(SCMP_CMP_EQ, F_GETFL)) == 0 &&
          seccomp_rule_add(filter, SCMP_ACT_ALLOW, SCMP_SYS(mmap), 1,
@@ -72,21 +76,22 @@ bool enterSystemCallFilter() {
     return ok;
 }
 
-[[noreturn]] void runChild(const char* path, int pipeEnd, IsolatedProcess::Work work,
+[[noreturn]] void runChild(int requestEnd, int answerEnd, IsolatedProcess::Work work,
                            const IsolationLimits& limits) {
     // Both move above the two fixed numbers first, so neither can overwrite the other.
-    int file = fcntl(open(path, O_RDONLY), F_DUPFD, childOutput + 1);
-    int pipeCopy = fcntl(pipeEnd, F_DUPFD, childOutput + 1);
-    if (file < 0 || pipeCopy < 0 || dup2(file, childFile) < 0 || dup2(pipeCopy, childOutput) < 0)
+    int requestCopy = fcntl(requestEnd, F_DUPFD, childAnswers + 1);
+    int answerCopy = fcntl(answerEnd, F_DUPFD, childAnswers + 1);
+    if (requestCopy < 0 || answerCopy < 0 || dup2(requestCopy, childRequests) < 0 ||
+        dup2(answerCopy, childAnswers) < 0)
         _exit(126);
     // Nothing of the parent's stays reachable: its display connection, files, sockets.
-    close_range(childOutput + 1, ~0U, 0);
+    close_range(childAnswers + 1, ~0U, 0);
     close(STDIN_FILENO);
     close(STDOUT_FILENO);
     if (!applyLimits(limits) || !enterSystemCallFilter()) _exit(126);
     // Straight to the kernel: no exit handlers of the parent's, and no sanitizer's exit check,
     // which would need far more than the filter allows.
-    syscall(SYS_exit_group, work(childFile, childOutput, path));
+    syscall(SYS_exit_group, work(childRequests, childAnswers));
     _exit(126);
 }
 
@@ -96,20 +101,52 @@ IsolatedProcess::~IsolatedProcess() {
     stop();
 }
 
-bool IsolatedProcess::start(const char* path, Work work, const IsolationLimits& limits) {
+bool IsolatedProcess::start(Work work, const IsolationLimits& limits) {
     stop();
-    int ends[2];
-    if (pipe2(ends, O_CLOEXEC) != 0) return false;
-    deadline = monotonicMilliseconds() + limits.wallMilliseconds;
-    child = fork();
-    if (child == 0) runChild(path, ends[1], work, limits);
-    close(ends[1]);
-    if (child < 0) {
-        close(ends[0]);
+    int requestPair[2], answerPair[2];
+    if (socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, requestPair) != 0) return false;
+    if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, answerPair) != 0) {
+        close(requestPair[0]);
+        close(requestPair[1]);
         return false;
     }
-    output = ends[0];
+    // A stream socket rather than a pipe: read() below waits in the kernel for a whole answer,
+    // where a pipe would wake us for every page of a large image.
+    shutdown(answerPair[0], SHUT_WR);
+    child = fork();
+    if (child == 0) runChild(requestPair[1], answerPair[1], work, limits);
+    close(requestPair[1]);
+    close(answerPair[1]);
+    requests = requestPair[0];
+    answers = answerPair[0];
+    requestMilliseconds = limits.requestMilliseconds;
+    if (child < 0) {
+        stop();
+        return false;
+    }
     return true;
+}
+
+bool IsolatedProcess::send(int file, const void* message, std::size_t size) {
+    if (child <= 0 || size == 0 || size > maxMessage) return false;
+    iovec data{const_cast<void*>(message), size};
+    alignas(cmsghdr) char control[CMSG_SPACE(sizeof file)] = {};
+    msghdr header{};
+    header.msg_iov = &data;
+    header.msg_iovlen = 1;
+    header.msg_control = control;
+    header.msg_controllen = sizeof control;
+    cmsghdr* passed = CMSG_FIRSTHDR(&header);
+    passed->cmsg_level = SOL_SOCKET;
+    passed->cmsg_type = SCM_RIGHTS;
+    passed->cmsg_len = CMSG_LEN(sizeof file);
+    std::memcpy(CMSG_DATA(passed), &file, sizeof file);
+    // A child that has died makes this fail with EPIPE, not a signal.
+    return sendmsg(requests, &header, MSG_NOSIGNAL) == static_cast<ssize_t>(size);
+}
+
+void IsolatedProcess::awaitAnswer() {
+    deadline = monotonicMilliseconds() + requestMilliseconds;
 }
 
 int IsolatedProcess::remainingMilliseconds() const {
@@ -119,12 +156,12 @@ int IsolatedProcess::remainingMilliseconds() const {
 
 bool IsolatedProcess::read(void* buffer, std::size_t size) {
     auto* bytes = static_cast<unsigned char*>(buffer);
-    while (size > 0 && output >= 0) {
-        pollfd ready{output, POLLIN, 0};
-        int waited = poll(&ready, 1, remainingMilliseconds());
-        if (waited < 0 && errno == EINTR) continue;
-        if (waited <= 0) return false;
-        ssize_t got = ::read(output, bytes, size);
+    while (size > 0 && answers >= 0) {
+        const int left = remainingMilliseconds();
+        if (left == 0) return false;
+        const timeval wait{left / 1000, (left % 1000) * 1000};
+        if (setsockopt(answers, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait) != 0) return false;
+        ssize_t got = recv(answers, bytes, size, MSG_WAITALL);
         if (got < 0 && errno == EINTR) continue;
         if (got <= 0) return false;
         bytes += got;
@@ -133,35 +170,61 @@ bool IsolatedProcess::read(void* buffer, std::size_t size) {
     return size == 0;
 }
 
-bool IsolatedProcess::finish() {
-    unsigned char extra = 0;
-    bool ended = output >= 0 && !read(&extra, 1) && remainingMilliseconds() > 0;
-    if (!ended) {
-        stop();
-        return false;
-    }
-    int status = 0;
-    // The output has ended, so the child is leaving; wait for it until the deadline.
-    while (waitpid(child, &status, WNOHANG) == 0) {
-        if (remainingMilliseconds() == 0) {
-            stop();
-            return false;
-        }
-        usleep(200);
-    }
-    child = -1;
-    close(output);
-    output = -1;
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+double IsolatedProcess::cpuSeconds() const {
+    if (child <= 0) return 0;
+    char path[64];
+    std::snprintf(path, sizeof path, "/proc/%d/stat", static_cast<int>(child));
+    FILE* stat = std::fopen(path, "r");
+    if (!stat) return 0;
+    unsigned long userTicks = 0, systemTicks = 0;
+    // Fields 14 and 15, after the name in parentheses (which ends at the last ')').
+    char line[1024] = {};
+    bool read = std::fgets(line, sizeof line, stat) != nullptr;
+    std::fclose(stat);
+    const char* afterName = read ? std::strrchr(line, ')') : nullptr;
+    if (!afterName ||
+        std::sscanf(afterName, ") %*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %lu %lu", &userTicks,
+                    &systemTicks) != 2)
+        return 0;
+    return static_cast<double>(userTicks + systemTicks) / static_cast<double>(sysconf(_SC_CLK_TCK));
 }
 
-void IsolatedProcess::stop() {
-    if (output >= 0) close(output);
-    output = -1;
+bool IsolatedProcess::stop() {
+    bool endedByItself = false;
     if (child > 0) {
-        kill(child, SIGKILL);
-        while (waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
+        // Looked at before the channels close, since a child that sees them close may leave.
+        int status = 0;
+        bool reaped = waitpid(child, &status, WNOHANG) == child;
+        if (!reaped) {
+            kill(child, SIGKILL);
+            while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+            }
         }
+        // Our own SIGKILL is the one ending that is not the child's doing.
+        endedByItself = reaped || !(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
     }
     child = -1;
+    if (requests >= 0) close(requests);
+    if (answers >= 0) close(answers);
+    requests = answers = -1;
+    return endedByItself;
+}
+
+int receiveRequest(int requests, char* message, std::size_t capacity) {
+    if (capacity == 0) return -1;
+    iovec data{message, capacity - 1};
+    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(int))] = {};
+    msghdr header{};
+    header.msg_iov = &data;
+    header.msg_iovlen = 1;
+    header.msg_control = control;
+    header.msg_controllen = sizeof control;
+    ssize_t got = recvmsg(requests, &header, 0);
+    cmsghdr* passed = got > 0 ? CMSG_FIRSTHDR(&header) : nullptr;
+    if (!passed || passed->cmsg_type != SCM_RIGHTS || passed->cmsg_len != CMSG_LEN(sizeof(int)))
+        return -1;
+    int file = -1;
+    std::memcpy(&file, CMSG_DATA(passed), sizeof file);
+    message[got] = '\0';
+    return file;
 }

@@ -5,38 +5,54 @@
 
 // Limits of one isolated child process.
 struct IsolationLimits {
-    unsigned cpuSeconds = 5;                  // CPU time before the kernel ends it
+    unsigned cpuSeconds = 60; // CPU time of the whole child before the kernel ends it
     std::size_t extraAddressSpace = 3u << 30; // address space it may add to what it has at start
-    int wallMilliseconds = 10000;             // from start to exit, enforced here
+    int requestMilliseconds = 10000;          // for each answer, from awaitAnswer() to its end
 };
 
-// A forked child that opens one file read-only, gives up everything else (other descriptors
-// closed, a system-call filter that allows reading that file, writing to its parent, memory
-// and exit; no new files, sockets or programs), runs under the limits, and hands its result
-// back through a pipe. Whatever it does, the parent is only ever told true or false, and a
-// child that runs late is ended by its process id. Destroying the object ends and reaps it.
+// A forked child that serves requests for the parent with nothing of the parent's left to it
+// but two channels: requests arrive with a file the parent opened, answers go back through a
+// pipe. Before its work begins it closes every other descriptor, takes the limits, and enters
+// a system-call filter that allows reading the files it is given, writing answers, memory and
+// exit; no new files, sockets or programs. Whatever it does, the parent only ever sees bytes
+// or their absence, and a child that answers late is ended by its process id. Destroying the
+// object ends and reaps the child.
 class IsolatedProcess {
   public:
-    // The child's work: file is the opened file, output the pipe to the parent. Its return value
-    // becomes the child's exit status.
-    using Work = int (*)(int file, int output, const char* path);
+    // The child's work: receives requests on one descriptor (receiveRequest), writes answers to
+    // the other. Its return value becomes the child's exit status.
+    using Work = int (*)(int requests, int answers);
 
     IsolatedProcess() = default;
     IsolatedProcess(const IsolatedProcess&) = delete;
     IsolatedProcess& operator=(const IsolatedProcess&) = delete;
     ~IsolatedProcess();
 
-    bool start(const char* path, Work work, const IsolationLimits& limits);
-    // Reads exactly size bytes of the child's output before the deadline.
+    bool start(Work work, const IsolationLimits& limits);
+    bool running() const { return child > 0; }
+    // Hands the child an open file (it keeps its own copy) with a message of up to 4096 bytes.
+    // Requests queue up; the child answers them in order.
+    bool send(int file, const void* message, std::size_t size);
+    // Starts the time the child has for its next answer.
+    void awaitAnswer();
+    // Reads exactly size bytes of the answer before its deadline.
     bool read(void* buffer, std::size_t size);
-    // True when the output ends here and the child then exits with status 0 in time.
-    bool finish();
+    // CPU time the child has used so far.
+    double cpuSeconds() const;
+    // Ends and reaps the child. True when it had already ended by itself (it crashed, was
+    // ended by the kernel or left), false when it was still running or none was started.
+    bool stop();
 
   private:
-    void stop();
     int remainingMilliseconds() const;
 
     pid_t child = -1;
-    int output = -1;
+    int requests = -1;
+    int answers = -1;
+    int requestMilliseconds = 0;
     long long deadline = 0; // CLOCK_MONOTONIC milliseconds
 };
+
+// In the child: waits for the next request; returns the file handed with it and copies the
+// message, zero-terminated, into message. -1 once the parent has no more requests.
+int receiveRequest(int requests, char* message, std::size_t capacity);

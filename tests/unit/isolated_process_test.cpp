@@ -12,121 +12,127 @@
 
 namespace {
 
-int writesHello(int, int output, const char*) {
-    return write(output, "hello", 5) == 5 ? 0 : 1;
+// Each child takes one request, then behaves in its own way; "hello" is the file's content.
+int nextFile(int requests) {
+    char message[16];
+    return receiveRequest(requests, message, sizeof message);
 }
-int writesHelloAndMore(int, int output, const char*) {
-    return write(output, "hello!", 6) == 6 ? 0 : 1;
+bool answerWithTheFile(int file, int answers) {
+    char content[5];
+    return ::read(file, content, 5) == 5 && write(answers, content, 5) == 5;
 }
-int writesTooLittle(int, int output, const char*) {
-    return write(output, "hel", 3) == 3 ? 0 : 1;
+int servesEveryRequest(int requests, int answers) {
+    for (int file; (file = nextFile(requests)) >= 0;)
+        if (!answerWithTheFile(file, answers)) return 1;
+    return 0;
 }
-int writesHelloThenFails(int file, int output, const char* path) {
-    return writesHello(file, output, path) == 0 ? 3 : 1;
+int answersTooLittle(int requests, int answers) {
+    return nextFile(requests) >= 0 && write(answers, "hel", 3) == 3 ? 0 : 1;
 }
-int crashes(int, int, const char*) {
+int crashes(int requests, int) {
+    nextFile(requests);
     std::raise(SIGSEGV);
     return 0;
 }
-int aborts(int, int, const char*) {
+int aborts(int requests, int) {
+    nextFile(requests);
     std::abort();
 }
-int spins(int, int, const char*) {
+int spins(int requests, int) {
+    nextFile(requests);
     volatile bool forever = true;
     while (forever) {
     }
     return 0;
 }
-int opensAnotherFile(int, int output, const char*) {
-    int other = open("/etc/hostname", O_RDONLY);
-    return other >= 0 && write(output, "hello", 5) == 5 ? 0 : 1;
+int opensAnotherFile(int requests, int answers) {
+    int file = nextFile(requests);
+    return open("/etc/hostname", O_RDONLY) >= 0 && answerWithTheFile(file, answers) ? 0 : 1;
 }
-int opensASocket(int, int output, const char*) {
-    int socketEnd = socket(AF_UNIX, SOCK_STREAM, 0);
-    return socketEnd >= 0 && write(output, "hello", 5) == 5 ? 0 : 1;
+int opensASocket(int requests, int answers) {
+    int file = nextFile(requests);
+    return socket(AF_UNIX, SOCK_STREAM, 0) >= 0 && answerWithTheFile(file, answers) ? 0 : 1;
 }
-int startsAProgram(int, int output, const char*) {
+int startsAProgram(int requests, int answers) {
+    int file = nextFile(requests);
     char* const arguments[] = {const_cast<char*>("/bin/true"), nullptr};
     execv("/bin/true", arguments);
-    return write(output, "hello", 5) == 5 ? 0 : 1;
+    return answerWithTheFile(file, answers) ? 0 : 1;
 }
-int writesToStandardError(int, int output, const char*) {
-    return write(STDERR_FILENO, "x", 1) == 1 && write(output, "hello", 5) == 5 ? 0 : 1;
-}
-int readsItsFile(int file, int output, const char*) {
-    char first[5];
-    return ::read(file, first, 5) == 5 && write(output, first, 5) == 5 ? 0 : 1;
+int writesToStandardError(int requests, int answers) {
+    int file = nextFile(requests);
+    return write(STDERR_FILENO, "x", 1) == 1 && answerWithTheFile(file, answers) ? 0 : 1;
 }
 
 struct Case {
     const char* what;
     IsolatedProcess::Work work;
-    bool readsHello; // the first five bytes arrive as "hello"
-    bool finishes;   // the output then ends and the child exits with status 0
+    bool answers;      // "hello" comes back, and a second request is answered too
+    bool endsByItself; // when not, the parent ends it at the deadline
 };
 
 const Case cases[] = {
-    {"writes and exits", writesHello, true, true},
-    {"reads the file it was given", readsItsFile, true, true},
-    {"writes more than asked for", writesHelloAndMore, true, false},
-    {"writes too little", writesTooLittle, false, false},
-    {"exits with a failure status", writesHelloThenFails, true, false},
-    {"crashes", crashes, false, false},
-    {"aborts", aborts, false, false},
+    {"serves every request", servesEveryRequest, true, false},
+    {"answers too little and leaves", answersTooLittle, false, true},
+    {"crashes", crashes, false, true},
+    {"aborts", aborts, false, true},
     {"runs until it is ended", spins, false, false},
-    {"opens another file", opensAnotherFile, false, false},
-    {"opens a socket", opensASocket, false, false},
-    {"starts a program", startsAProgram, false, false},
-    {"writes anywhere but to its parent", writesToStandardError, false, false},
+    {"opens another file", opensAnotherFile, false, true},
+    {"opens a socket", opensASocket, false, true},
+    {"starts a program", startsAProgram, false, true},
+    {"writes anywhere but to its parent", writesToStandardError, false, true},
 };
 
 bool noChildLeft() {
     return waitpid(-1, nullptr, WNOHANG) < 0 && errno == ECHILD;
 }
 
-TEST(IsolatedProcessTest, TheParentLearnsOnlySuccessOrFailureAndNoChildOutlivesTheObject) {
+bool askForHello(IsolatedProcess& child, int file) {
+    char received[5] = {};
+    lseek(file, 0, SEEK_SET);
+    child.awaitAnswer();
+    return child.send(file, "x", 1) && child.read(received, 5) &&
+           std::memcmp(received, "hello", 5) == 0;
+}
+
+TEST(IsolatedProcessTest, TheParentLearnsOnlyAnswersOrTheirAbsenceAndNoChildOutlivesTheObject) {
     char path[] = "/tmp/korvalin-isolated-XXXXXX";
     int file = mkstemp(path);
     ASSERT_GE(file, 0);
     ASSERT_EQ(write(file, "hello", 5), 5);
-    close(file);
-    // Short limits, so the spinning child is ended quickly.
     IsolationLimits limits;
-    limits.cpuSeconds = 1;
-    limits.wallMilliseconds = 3000;
+    limits.requestMilliseconds = 500;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         {
             IsolatedProcess child;
-            ASSERT_TRUE(child.start(path, c.work, limits));
-            char received[5] = {};
-            bool readHello = child.read(received, 5) && std::memcmp(received, "hello", 5) == 0;
-            EXPECT_EQ(readHello, c.readsHello);
-            if (readHello) {
-                EXPECT_EQ(child.finish(), c.finishes);
+            ASSERT_TRUE(child.start(c.work, limits));
+            bool answered = askForHello(child, file);
+            EXPECT_EQ(answered, c.answers);
+            if (answered) {
+                EXPECT_TRUE(askForHello(child, file));
             }
+            EXPECT_EQ(child.stop(), c.endsByItself);
+            EXPECT_FALSE(child.running());
         }
         EXPECT_TRUE(noChildLeft());
     }
+    close(file);
     unlink(path);
 }
 
-TEST(IsolatedProcessTest, AMissingFileFailsTheStartedChild) {
-    IsolatedProcess child;
-    char received[5];
-    EXPECT_TRUE(child.start("/nonexistent/image.png", writesHello, IsolationLimits{}));
-    EXPECT_FALSE(child.read(received, 5));
-}
-
-TEST(IsolatedProcessTest, TheWallClockEndsAChildThatOutlivesItsDeadline) {
+TEST(IsolatedProcessTest, TheCpuLimitEndsAChildThatRunsTooLong) {
     IsolationLimits limits;
-    limits.cpuSeconds = 60;
-    limits.wallMilliseconds = 300;
+    limits.cpuSeconds = 1;
+    limits.requestMilliseconds = 5000;
     IsolatedProcess child;
-    ASSERT_TRUE(child.start("/dev/null", spins, limits));
+    ASSERT_TRUE(child.start(spins, limits));
     char received;
+    child.awaitAnswer();
+    EXPECT_TRUE(child.send(STDIN_FILENO, "x", 1));
     EXPECT_FALSE(child.read(&received, 1));
-    EXPECT_FALSE(child.finish());
+    EXPECT_GE(child.cpuSeconds(), 0.9);
+    EXPECT_TRUE(child.stop());
     EXPECT_TRUE(noChildLeft());
 }
 
