@@ -196,7 +196,7 @@ bool MeshFileReader::readTextureSection() {
     TextureList list;
     for (int number = 1; number <= count; ++number)
         readTextureEntry(number, list);
-    loadTextures(list.imagePaths, list.names);
+    if (count > 0) loadTextures(list.imagePaths, list.names);
     return true;
 }
 

@@ -10,6 +10,7 @@ namespace {
 // Images come from other people's folders: the image library reads them in a helper process,
 // one for each texture list.
 ImageDecoder decoder;
+TextureContextHook contextHook = nullptr;
 
 void upload(const RgbaImage& image, GLuint textureName) {
     glBindTexture(GL_TEXTURE_2D, textureName);
@@ -38,7 +39,12 @@ bool loadTexture(const char* imagePath, unsigned textureName) {
     return decoded;
 }
 
+void setTextureContextHook(TextureContextHook hook) {
+    contextHook = hook;
+}
+
 void loadTextures(const std::vector<std::string>& imagePaths, const std::vector<unsigned>& names) {
+    if (contextHook && !contextHook()) return;
     if (ilGetInteger(IL_VERSION_NUM) < minimumImageLibraryVersion) return;
     decoder.decodeAll(imagePaths, maxTextureSide(), [&](std::size_t index, const RgbaImage& image) {
         upload(image, names[index]);

@@ -12,5 +12,11 @@ bool loadTexture(const char* imagePath, unsigned textureName);
 // loadTexture would one by one; the images are decoded while earlier ones are uploaded.
 void loadTextures(const std::vector<std::string>& imagePaths, const std::vector<unsigned>& names);
 
+// Asked to make a GL context current before a non-empty texture list is loaded, by a program
+// that makes one only when it is needed (a tool reading a mesh without images needs none).
+// False leaves the list's names without images. No hook: a context must already be current.
+using TextureContextHook = bool (*)();
+void setTextureContextHook(TextureContextHook hook);
+
 // The oldest image library accepted reports this version number (release 1.7.8).
 constexpr int minimumImageLibraryVersion = 178;

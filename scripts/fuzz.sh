@@ -1,22 +1,22 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets into build-fuzz/ (clang) and runs each for the given seconds
 # (default 60) with its seed corpus and a working corpus. Targets: load_mesh load_settings
-# number_scan render_mesh (default all). Prints each target's execution count; exits non-zero
-# when any target found a crash, sanitizer error, leak, timeout or memory blow-up. Grown
-# corpora, logs (or FUZZ_LOG_DIR) and the inputs that failed stay under fuzz/work/ (not
-# committed).
+# number_scan render_mesh decode_image (default all). Prints each target's execution count;
+# exits non-zero when any target found a crash, sanitizer error, leak, timeout or memory
+# blow-up. Grown corpora, logs (or FUZZ_LOG_DIR) and the inputs that failed stay under
+# fuzz/work/ (not committed).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-60}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(load_mesh load_settings number_scan render_mesh)
+[ ${#targets[@]} -gt 0 ] || targets=(load_mesh load_settings number_scan render_mesh decode_image)
 
 # Seed folder and longest input, per target.
 declare -A seeds=([load_mesh]=mesh [load_settings]=settings [number_scan]=number_scan
-  [render_mesh]=mesh)
+  [render_mesh]=mesh [decode_image]=images)
 declare -A max_len=([load_mesh]=65536 [load_settings]=4096 [number_scan]=300
-  [render_mesh]=65536)
+  [render_mesh]=65536 [decode_image]=65536)
 for target in "${targets[@]}"; do
   [ -n "${seeds[$target]:-}" ] || { echo "fuzz.sh: no target '$target'" >&2; exit 2; }
 done

@@ -1,6 +1,7 @@
 // korvalin-info: reads a mesh file exactly as the viewer does and prints what it holds.
 #include "mesh/mesh_reader.h"
 #include "mesh/mesh_scene.h"
+#include "mesh/texture_loader.h"
 #include "platform/headless/egl_context.h"
 #include "tools/mesh_json.h"
 #include "tools/mesh_summary.h"
@@ -55,6 +56,12 @@ void explainFailure(const char* meshPath) {
                  meshPath);
 }
 
+HeadlessGLContext glContext;
+
+bool makeTextureContext() {
+    return glContext.isCurrent() || glContext.create(1, 1);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -69,9 +76,13 @@ int main(int argc, char** argv) {
         }
         meshScene.setTexturesDirectory(options.texturesDir);
     }
-    // Textures are loaded for real whenever a GL context can be had.
-    HeadlessGLContext glContext;
-    bool texturesChecked = glContext.create(1, 1);
+    // Textures are loaded for real whenever a GL context can be had; it is made only for a mesh
+    // that lists some, since making one costs more than reading most meshes.
+    setTextureContextHook(makeTextureContext);
+    // Released before the GL libraries' own exit handlers run.
+    struct ReleaseContext {
+        ~ReleaseContext() { glContext.destroy(); }
+    } releaseContext;
     if (!loadMesh(options.meshPath)) {
         explainFailure(options.meshPath);
         return exitNotLoaded;
@@ -79,7 +90,7 @@ int main(int argc, char** argv) {
     if (options.json)
         writeMeshJson(stdout);
     else
-        writeMeshSummary(stdout, options.meshPath, texturesChecked);
+        writeMeshSummary(stdout, options.meshPath, glContext.isCurrent());
     meshScene.releaseMesh();
     return std::fflush(stdout) == 0 ? exitLoaded : exitNotLoaded;
 }

@@ -459,6 +459,28 @@ TEST_F(KorvalinInfoTest, SummaryNamesImagesThatDidNotLoadAndNumbersOutOfRange) {
     EXPECT_TRUE(reported({"texture", "3"})) << run.out;
 }
 
+// Images that crash, abort or loop the image library in process: the tool survives them, names
+// each one that did not load, and loads the good image between and after them.
+TEST_F(KorvalinInfoTest, HostileImagesAreNamedAndTheImagesAroundThemStillLoad) {
+    const std::string hostile = KORVALIN_SAMPLES_DIR "/../tests/data/hostile-images";
+    std::string path = folder.write("hostile.msh", "MSHX1\nTEXTURES 5\n"
+                                                   "segfault-dds.dds\n"
+                                                   "../../../samples/crate.png\n"
+                                                   "hang-png.png\n"
+                                                   "abort-gif.gif\n"
+                                                   "../../../samples/stripes.tga\n");
+    ProcessRun run = runInfo({"--textures", hostile, path});
+    ASSERT_EQ(run.status, 0) << run.err;
+    std::vector<std::string> missing = linesContaining(run.out, "did not load");
+    EXPECT_EQ(linesContaining(run.out, "texture 1 did not load").size(), 1u) << run.out;
+    EXPECT_EQ(linesContaining(run.out, "texture 3 did not load").size(), 1u) << run.out;
+    // The GIF may decode to some picture: its corruption shows only in the helper's heap.
+    for (const std::string& line : missing) {
+        EXPECT_EQ(line.find("crate.png"), std::string::npos) << run.out;
+        EXPECT_EQ(line.find("stripes.tga"), std::string::npos) << run.out;
+    }
+}
+
 TEST_F(KorvalinInfoTest, WithoutATexturesFolderImagePathsStartAtTheRoot) {
     std::string textures = folder.file("images");
     writeImage(textures + "/present.png");
