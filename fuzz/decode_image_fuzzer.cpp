@@ -34,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string path = std::string(fuzzFolder()) + "/image" +
                              extensions[data[0] % (sizeof extensions / sizeof *extensions)];
     writeFuzzInput(path, data + 1, size - 1);
-    RgbaImage image;
+    DecodedImage image;
     if (!decoder.decode(path.c_str(), maxSide, image)) {
         require(image.pixels.empty(), "a failed decode hands back no pixels");
         return 0;

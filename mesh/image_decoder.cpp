@@ -66,7 +66,7 @@ int serveImages(int requests, int answers) {
 
 } // namespace
 
-ImageDecoder::Outcome ImageDecoder::receive(unsigned maxSide, RgbaImage& image) {
+ImageDecoder::Outcome ImageDecoder::receive(unsigned maxSide, DecodedImage& image) {
     ImageHeader header{};
     helper.awaitAnswer();
     if (!helper.read(&header, sizeof header))
@@ -77,7 +77,11 @@ ImageDecoder::Outcome ImageDecoder::receive(unsigned maxSide, RgbaImage& image) 
         helper.stop();
         return Outcome::failed;
     }
-    std::vector<unsigned char> pixels(std::size_t{header.width} * header.height * 4);
+    MappedBuffer pixels;
+    if (!pixels.allocate(std::size_t{header.width} * header.height * 4)) {
+        helper.stop();
+        return Outcome::failed;
+    }
     if (!helper.read(pixels.data(), pixels.size()))
         return helper.stop() ? Outcome::helperLost : Outcome::failed;
     ++servedByHelper;
@@ -123,7 +127,7 @@ void ImageDecoder::decodeAll(const std::vector<std::string>& paths, unsigned max
         }
         std::size_t index = queued.front();
         queued.pop_front();
-        RgbaImage image;
+        DecodedImage image;
         const bool firstOfHelper = servedByHelper == 0;
         Outcome outcome = receive(maxSide, image);
         if (outcome == Outcome::decoded) take(index, image);
@@ -144,10 +148,10 @@ void ImageDecoder::decodeAll(const std::vector<std::string>& paths, unsigned max
     }
 }
 
-bool ImageDecoder::decode(const char* path, unsigned maxSide, RgbaImage& image) {
+bool ImageDecoder::decode(const char* path, unsigned maxSide, DecodedImage& image) {
     bool decoded = false;
-    decodeAll({path}, maxSide, [&](std::size_t, const RgbaImage& result) {
-        image = result;
+    decodeAll({path}, maxSide, [&](std::size_t, DecodedImage& result) {
+        image = std::move(result);
         decoded = true;
     });
     return decoded;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/isolated_process.h"
+#include "platform/mapped_buffer.h"
 
 #include <cstddef>
 #include <functional>
@@ -8,10 +9,10 @@
 #include <vector>
 
 // An image as 8-bit RGBA, rows as the image library returns them.
-struct RgbaImage {
+struct DecodedImage {
     unsigned width = 0;
     unsigned height = 0;
-    std::vector<unsigned char> pixels; // width * height * 4 bytes
+    MappedBuffer pixels; // width * height * 4 bytes
 };
 
 // Decodes image files as the texture loader always has (the image library's load, type from
@@ -22,18 +23,18 @@ struct RgbaImage {
 // refused before anything is allocated for it.
 class ImageDecoder {
   public:
-    using Take = std::function<void(std::size_t index, const RgbaImage& image)>;
+    using Take = std::function<void(std::size_t index, DecodedImage& image)>;
 
     // Decodes the files in order, handing each image that decodes to take; while one is being
     // taken, the helper already decodes the next.
     void decodeAll(const std::vector<std::string>& paths, unsigned maxSide, const Take& take);
-    bool decode(const char* path, unsigned maxSide, RgbaImage& image);
+    bool decode(const char* path, unsigned maxSide, DecodedImage& image);
     // Ends the helper; the next decode starts a new one.
     void end() { helper.stop(); }
 
   private:
     enum class Outcome { decoded, failed, helperLost };
-    Outcome receive(unsigned maxSide, RgbaImage& image);
+    Outcome receive(unsigned maxSide, DecodedImage& image);
 
     IsolatedProcess helper;
     IsolationLimits limits;

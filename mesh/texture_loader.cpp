@@ -12,7 +12,7 @@ namespace {
 ImageDecoder decoder;
 TextureContextHook contextHook = nullptr;
 
-void upload(const RgbaImage& image, GLuint textureName) {
+void upload(const DecodedImage& image, GLuint textureName) {
     glBindTexture(GL_TEXTURE_2D, textureName);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
@@ -32,7 +32,7 @@ unsigned maxTextureSide() {
 
 bool loadTexture(const char* imagePath, unsigned textureName) {
     if (ilGetInteger(IL_VERSION_NUM) < minimumImageLibraryVersion) return false;
-    RgbaImage image;
+    DecodedImage image;
     bool decoded = decoder.decode(imagePath, maxTextureSide(), image);
     decoder.end();
     if (decoded) upload(image, textureName);
@@ -46,8 +46,7 @@ void setTextureContextHook(TextureContextHook hook) {
 void loadTextures(const std::vector<std::string>& imagePaths, const std::vector<unsigned>& names) {
     if (contextHook && !contextHook()) return;
     if (ilGetInteger(IL_VERSION_NUM) < minimumImageLibraryVersion) return;
-    decoder.decodeAll(imagePaths, maxTextureSide(), [&](std::size_t index, const RgbaImage& image) {
-        upload(image, names[index]);
-    });
+    decoder.decodeAll(imagePaths, maxTextureSide(),
+                      [&](std::size_t index, DecodedImage& image) { upload(image, names[index]); });
     decoder.end();
 }

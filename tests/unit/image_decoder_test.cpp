@@ -1,7 +1,10 @@
 #include "mesh/image_decoder.h"
+#include "tests/support/devil_image.h"
+#include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <string>
 #include <sys/wait.h>
@@ -25,7 +28,7 @@ TEST(ImageDecoderTest, ImagesThatCrashAbortOrLoopTheLibraryCannotHurtTheProgramO
         const char* name;
         bool mayDecode;
     } cases[] = {{"segfault-dds.dds", false}, {"hang-png.png", false}, {"abort-gif.gif", true}};
-    RgbaImage alone;
+    DecodedImage alone;
     {
         ImageDecoder decoder;
         ASSERT_TRUE(decoder.decode((samples + "crate.png").c_str(), 16384, alone));
@@ -33,15 +36,17 @@ TEST(ImageDecoderTest, ImagesThatCrashAbortOrLoopTheLibraryCannotHurtTheProgramO
     ImageDecoder decoder;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        RgbaImage image;
+        DecodedImage image;
         bool decoded = decoder.decode((hostile + c.name).c_str(), 16384, image);
         if (!c.mayDecode) {
             EXPECT_FALSE(decoded);
         }
         EXPECT_EQ(image.pixels.size(), std::size_t{image.width} * image.height * 4);
-        RgbaImage after;
+        DecodedImage after;
         ASSERT_TRUE(decoder.decode((samples + "crate.png").c_str(), 16384, after));
-        EXPECT_EQ(after.pixels, alone.pixels);
+        ASSERT_EQ(after.pixels.size(), alone.pixels.size());
+        EXPECT_TRUE(std::equal(after.pixels.data(), after.pixels.data() + after.pixels.size(),
+                               alone.pixels.data()));
     }
     decoder.end();
     EXPECT_TRUE(noChildLeft());
@@ -49,16 +54,43 @@ TEST(ImageDecoderTest, ImagesThatCrashAbortOrLoopTheLibraryCannotHurtTheProgramO
 
 TEST(ImageDecoderTest, ImagesLargerThanAllowedOrMissingAreRefused) {
     ImageDecoder decoder;
-    RgbaImage image;
+    DecodedImage image;
     ASSERT_TRUE(decoder.decode((samples + "crate.png").c_str(), 16384, image));
     ASSERT_GT(image.width, 1u);
     EXPECT_EQ(image.pixels.size(), std::size_t{image.width} * image.height * 4);
-    RgbaImage refused;
+    DecodedImage refused;
     EXPECT_FALSE(decoder.decode((samples + "crate.png").c_str(), image.width - 1, refused));
     EXPECT_FALSE(decoder.decode((samples + "no-such-image.png").c_str(), 16384, refused));
     EXPECT_TRUE(refused.pixels.empty());
     decoder.end();
     EXPECT_TRUE(noChildLeft());
+}
+
+// From a megabyte up the pixels arrive in a mapping of their own rather than heap memory.
+TEST(ImageDecoderTest, ALargeImageArrivesWhole) {
+    ImagePixels written;
+    written.width = 640;
+    written.height = 480;
+    written.format = IL_RGBA;
+    for (int i = 0; i < written.width * written.height * 4; ++i)
+        written.bytes.push_back(static_cast<unsigned char>(i * 7 % 251));
+    TempFolder folder;
+    const std::string path = folder.file("large.tga");
+    ASSERT_TRUE(writeImageFile(path, written));
+    ImageDecoder decoder;
+    DecodedImage image;
+    ASSERT_TRUE(decoder.decode(path.c_str(), 16384, image));
+    ASSERT_EQ(image.width, 640u);
+    ASSERT_EQ(image.pixels.size(), written.bytes.size());
+    // Rows may come in either order; each row's bytes must be one of the written rows.
+    const std::size_t row = 640 * 4;
+    for (std::size_t y : {std::size_t{0}, std::size_t{239}, std::size_t{479}}) {
+        const unsigned char* got = image.pixels.data() + y * row;
+        const unsigned char* same = written.bytes.data() + y * row;
+        const unsigned char* flipped = written.bytes.data() + (479 - y) * row;
+        EXPECT_TRUE(std::equal(got, got + row, same) || std::equal(got, got + row, flipped)) << y;
+    }
+    decoder.end();
 }
 
 } // namespace

@@ -1,0 +1,51 @@
+#include "platform/mapped_buffer.h"
+
+#include <cstdlib>
+#include <sys/mman.h>
+#include <utility>
+
+namespace {
+constexpr std::size_t mappedFrom = 1 << 20;
+}
+
+MappedBuffer::MappedBuffer(MappedBuffer&& other) noexcept
+    : bytes(std::exchange(other.bytes, nullptr)), length(std::exchange(other.length, 0)) {}
+
+MappedBuffer& MappedBuffer::operator=(MappedBuffer&& other) noexcept {
+    if (this != &other) {
+        release();
+        bytes = std::exchange(other.bytes, nullptr);
+        length = std::exchange(other.length, 0);
+    }
+    return *this;
+}
+
+MappedBuffer::~MappedBuffer() {
+    release();
+}
+
+bool MappedBuffer::allocate(std::size_t size) {
+    release();
+    if (size == 0) return true;
+    // Small buffers come from the heap, whose pages are mostly there already.
+    if (size < mappedFrom) {
+        bytes = static_cast<unsigned char*>(std::malloc(size));
+        length = bytes ? size : 0;
+        return bytes != nullptr;
+    }
+    void* mapped = mmap(nullptr, size, PROT_READ | PROT_WRITE,
+                        MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
+    if (mapped == MAP_FAILED) return false;
+    bytes = static_cast<unsigned char*>(mapped);
+    length = size;
+    return true;
+}
+
+void MappedBuffer::release() {
+    if (bytes && length < mappedFrom)
+        std::free(bytes);
+    else if (bytes)
+        munmap(bytes, length);
+    bytes = nullptr;
+    length = 0;
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstddef>
+
+// Memory left unwritten until used. From a megabyte up it is a mapping of its own, made present
+// in one call: a large image's pixels then cost one system call instead of a page fault and a
+// zero-fill for every page, which is most of the time spent receiving them. Move-only.
+class MappedBuffer {
+  public:
+    MappedBuffer() = default;
+    MappedBuffer(MappedBuffer&& other) noexcept;
+    MappedBuffer& operator=(MappedBuffer&& other) noexcept;
+    MappedBuffer(const MappedBuffer&) = delete;
+    MappedBuffer& operator=(const MappedBuffer&) = delete;
+    ~MappedBuffer();
+
+    // Replaces the buffer with one of size bytes; false (and empty) when that much memory
+    // cannot be had.
+    bool allocate(std::size_t size);
+    unsigned char* data() const { return bytes; }
+    std::size_t size() const { return length; }
+    bool empty() const { return length == 0; }
+
+  private:
+    void release();
+
+    unsigned char* bytes = nullptr;
+    std::size_t length = 0;
+};
