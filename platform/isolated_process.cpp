@@ -46,8 +46,8 @@ bool applyLimits(const IsolationLimits& limits) {
            setrlimit(RLIMIT_CORE, &noFiles) == 0 && setrlimit(RLIMIT_FSIZE, &noFiles) == 0;
 }
 
-// Reading the one file, writing to the parent, memory that never becomes executable, locks,
-// and leaving. Anything else ends the process.
+// Receiving requests, reading and closing the files they bring, writing answers, memory that
+// never becomes executable, locks, and leaving. Anything else ends the process.
 bool enterSystemCallFilter() {
     scmp_filter_ctx filter = seccomp_init(SCMP_ACT_KILL_PROCESS);
     if (!filter) return false;

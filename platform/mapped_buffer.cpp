@@ -5,8 +5,9 @@
 #include <utility>
 
 namespace {
-constexpr std::size_t mappedFrom = 1 << 20;
-}
+constexpr std::size_t mappedFrom = std::size_t{1} << 20;
+constexpr std::size_t populateUpTo = std::size_t{64} << 20;
+} // namespace
 
 MappedBuffer::MappedBuffer(MappedBuffer&& other) noexcept
     : bytes(std::exchange(other.bytes, nullptr)), length(std::exchange(other.length, 0)) {}
@@ -33,8 +34,11 @@ bool MappedBuffer::allocate(std::size_t size) {
         length = bytes ? size : 0;
         return bytes != nullptr;
     }
-    void* mapped = mmap(nullptr, size, PROT_READ | PROT_WRITE,
-                        MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
+    // Beyond populateUpTo the pages come as they are written: a helper that announces a huge
+    // image and then sends nothing must not have made us hold all of it.
+    const int populate = size <= populateUpTo ? MAP_POPULATE : 0;
+    void* mapped =
+        mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | populate, -1, 0);
     if (mapped == MAP_FAILED) return false;
     bytes = static_cast<unsigned char*>(mapped);
     length = size;
