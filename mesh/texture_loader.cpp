@@ -33,7 +33,8 @@ unsigned maxTextureSide() {
 bool loadTexture(const char* imagePath, unsigned textureName) {
     if (ilGetInteger(IL_VERSION_NUM) < minimumImageLibraryVersion) return false;
     DecodedImage image;
-    bool decoded = decoder.decode(imagePath, maxTextureSide(), image);
+    const unsigned maxSide = maxTextureSide();
+    bool decoded = maxSide > 0 && decoder.decode(imagePath, maxSide, image);
     decoder.end();
     if (decoded) upload(image, textureName);
     return decoded;
@@ -45,8 +46,10 @@ void setTextureContextHook(TextureContextHook hook) {
 
 void loadTextures(const std::vector<std::string>& imagePaths, const std::vector<unsigned>& names) {
     if (contextHook && !contextHook()) return;
-    if (ilGetInteger(IL_VERSION_NUM) < minimumImageLibraryVersion) return;
-    decoder.decodeAll(imagePaths, maxTextureSide(),
+    const unsigned maxSide = maxTextureSide();
+    // Without a current context (no size limit to read) no image could be kept: none is decoded.
+    if (ilGetInteger(IL_VERSION_NUM) < minimumImageLibraryVersion || maxSide == 0) return;
+    decoder.decodeAll(imagePaths, maxSide,
                       [&](std::size_t index, DecodedImage& image) { upload(image, names[index]); });
     decoder.end();
 }
