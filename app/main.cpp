@@ -1,10 +1,42 @@
 // korvalin: the mesh viewer.
+#include "app/command_line.h"
+#include "app/viewer_state.h"
 #include "app/viewer_window.h"
 #include "platform/fltk/fltk_services.h"
 #include "platform/platform_services.h"
+#include "settings/open_mesh_command.h"
 #include "settings/settings_file.h"
 
-int main() {
+#include <cstdio>
+
+namespace {
+constexpr int exitBadUsage = 2;
+
+// Help, version and bad usage answer on the terminal, before any window or settings file.
+bool answeredWithoutWindow(const CommandLine& commandLine, int& status) {
+    switch (commandLine.action) {
+    case CommandLineAction::ShowHelp:
+        std::fputs(commandLineUsage, stdout);
+        status = 0;
+        return true;
+    case CommandLineAction::ShowVersion:
+        std::puts("korvalin " KORVALIN_VERSION);
+        status = 0;
+        return true;
+    case CommandLineAction::BadUsage:
+        std::fputs(commandLineUsage, stderr);
+        status = exitBadUsage;
+        return true;
+    default:
+        return false;
+    }
+}
+} // namespace
+
+int main(int argc, char** argv) {
+    CommandLine commandLine = parseCommandLine(argc, argv);
+    int status = 0;
+    if (answeredWithoutWindow(commandLine, status)) return status;
     FltkServices fltk;
     setPlatformServices(&fltk);
     // The settings stay with the directory the viewer was started in, wherever it goes later.
@@ -12,7 +44,9 @@ int main() {
     if (fltk.currentDirectory(startDirectory, sizeof startDirectory))
         buildSettingsPath(startDirectory);
     loadSettings();
+    if (commandLine.texturesDir) useTexturesDirectoryForThisRun(commandLine.texturesDir);
     if (!openViewerWindow()) return 1;
+    if (commandLine.meshPath) openMeshPath(mainWindow, commandLine.meshPath, paintEnabled);
     Message message;
     while (fltk.getMessage(message))
         fltk.dispatchMessage(message);

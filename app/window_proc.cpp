@@ -40,6 +40,7 @@ void runCommand(WindowHandle window, unsigned commandId) {
         break;
     case CMD_TEXTURES_DIR:
         meshScene.chooseTexturesDirectory();
+        keepChosenTexturesDirectory();
         break;
     case CMD_QUIT:
         // Returns only once the whole close sequence has run.
@@ -54,6 +55,17 @@ void runCommand(WindowHandle window, unsigned commandId) {
     default:
         break;
     }
+}
+
+// The first file of a drop opens as a file chosen with File > Open... does; a path the
+// chooser could not have given (too long) is ignored as a cancelled chooser is.
+void openDroppedFile(DropHandle drop) {
+    PlatformServices& platform = platformServices();
+    char path[256] = {};
+    bool chosen = platform.dragQueryFile(drop, allDroppedFiles, nullptr, 0) > 0 &&
+                  platform.dragQueryFile(drop, 0, path, sizeof path) > 0;
+    platform.dragFinish(drop);
+    if (chosen) openMeshPath(mainWindow, path, paintEnabled);
 }
 
 // A frame drawn at once, inside the handling of the message that asked for it.
@@ -110,6 +122,9 @@ std::intptr_t viewerWindowProc(WindowHandle window, unsigned message, std::uintp
         return 0;
     case WM_COMMAND:
         runCommand(window, lowWord(wParam));
+        return 0;
+    case WM_DROPFILES:
+        openDroppedFile(reinterpret_cast<DropHandle>(wParam));
         return 0;
     case WM_MOUSEMOVE:
     case WM_RBUTTONDOWN:

@@ -5,6 +5,9 @@
 #include <cstddef>
 #include <cstdint>
 
+// dragQueryFile's index that asks for the number of files dropped.
+constexpr unsigned allDroppedFiles = 0xFFFFFFFFu;
+
 // The operating-system services the program's own code calls, one call for each service it
 // needs, with the arguments and results it uses. The backend that runs the program installs
 // itself; until then the headless backend answers (no windows, dialogs cancelled, boxes on
@@ -68,6 +71,14 @@ class PlatformServices {
                                                 unsigned message, std::uintptr_t wParam,
                                                 std::intptr_t lParam) = 0;
     virtual bool endDialog(DialogHandle dialog, std::intptr_t result) = 0;
+
+    // The files of a drop (WM_DROPFILES). With index allDroppedFiles: how many there are.
+    // Otherwise writes the path of file index into path and returns its length; 0 when there is
+    // no such file or its path does not fit pathSize (a path is never cut short).
+    virtual unsigned dragQueryFile(DropHandle drop, unsigned index, char* path,
+                                   std::size_t pathSize) = 0;
+    // Frees the drop; its handle means nothing afterwards.
+    virtual void dragFinish(DropHandle drop) = 0;
 
     // Asks for a WM_MOUSELEAVE when the pointer leaves the window's client area.
     virtual bool trackMouseLeave(WindowHandle window) = 0;

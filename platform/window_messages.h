@@ -15,6 +15,8 @@ constexpr unsigned WM_RBUTTONDOWN = 0x0204;
 constexpr unsigned WM_RBUTTONUP = 0x0205;
 constexpr unsigned WM_MOUSEWHEEL = 0x020A;
 constexpr unsigned WM_MOUSELEAVE = 0x02A3;
+// Files dropped on the window; wParam carries the drop (DropHandle).
+constexpr unsigned WM_DROPFILES = 0x0233;
 
 // Trackbar messages.
 constexpr unsigned TBM_GETPOS = 0x0400;

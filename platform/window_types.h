@@ -14,6 +14,9 @@ using WindowProcedure = std::intptr_t (*)(WindowHandle window, unsigned message,
 using DialogHandle = void*;
 using DialogProcedure = WindowProcedure;
 
+// The files of one drop on a window, until dragFinish frees them.
+using DropHandle = void*;
+
 struct Message {
     WindowHandle window = nullptr;
     unsigned id = 0;

@@ -20,6 +20,12 @@ bool openMeshCommand(WindowHandle mainWindow, bool& paintEnabled) {
         paintEnabled = true;
         return false;
     }
+    return openMeshPath(mainWindow, path, paintEnabled);
+}
+
+bool openMeshPath(WindowHandle mainWindow, const char* path, bool& paintEnabled) {
+    PlatformServices& platform = platformServices();
+    paintEnabled = false;
     meshScene.releaseMesh();
     if (loadMesh(path)) {
         paintEnabled = true;

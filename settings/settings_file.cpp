@@ -7,11 +7,16 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 
 char settingsPath[256] = {};
 
 namespace {
 constexpr std::size_t lineSize = 256;
+
+// The folder the file held when a run-only folder took its place.
+char storedTexturesDir[textFieldSize] = {};
+bool runOnlyTexturesDir = false;
 
 // Lines as a 256-byte getline sees them: once a line is too long or the file has ended, every
 // later line reads as empty.
@@ -80,7 +85,18 @@ bool saveSettings() {
     char content[512];
     int length =
         std::snprintf(content, sizeof content, "%g\n%g\n%s", static_cast<double>(mouseSensitivity),
-                      static_cast<double>(zoomSensitivity), meshScene.texturesDirectory());
+                      static_cast<double>(zoomSensitivity),
+                      runOnlyTexturesDir ? storedTexturesDir : meshScene.texturesDirectory());
     if (length < 0 || static_cast<std::size_t>(length) >= sizeof content) return false;
     return replaceFileContents(settingsPath, content, static_cast<std::size_t>(length));
+}
+
+void useTexturesDirectoryForThisRun(const char* directory) {
+    if (!runOnlyTexturesDir) std::strcpy(storedTexturesDir, meshScene.texturesDirectory());
+    runOnlyTexturesDir = true;
+    meshScene.setTexturesDirectory(directory);
+}
+
+void keepChosenTexturesDirectory() {
+    runOnlyTexturesDir = false;
 }

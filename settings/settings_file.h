@@ -15,3 +15,9 @@ bool loadSettings();
 
 // Writes the three settings, replacing the file whole or not at all. False when it cannot.
 bool saveSettings();
+
+// A textures folder for this run only, such as one named on the command line: the file keeps
+// the folder it had, unless the user chooses one with the menu afterwards.
+void useTexturesDirectoryForThisRun(const char* directory);
+// The user chose a textures folder: from now on it is the one saved.
+void keepChosenTexturesDirectory();

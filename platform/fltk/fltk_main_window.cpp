@@ -1,9 +1,11 @@
 #include "platform/fltk/fltk_main_window.h"
 
+#include "platform/uri_list.h"
 #include "platform/window_messages.h"
 
 #include <FL/Fl.H>
 
+#include <algorithm>
 #include <string>
 
 namespace {
@@ -65,8 +67,24 @@ int FltkClientArea::handlePointer(int event) {
     }
 }
 
+// Drops are taken while no modal dialog or box is up, as a disabled window takes none.
+int FltkClientArea::handleDrop(int event) {
+    if (event == FL_PASTE) {
+        owner.receiveDrop(Fl::event_text(), Fl::event_length());
+        return 1;
+    }
+    return Fl::modal() ? 0 : 1;
+}
+
 int FltkClientArea::handle(int event) {
     switch (event) {
+    case FL_DND_ENTER:
+    case FL_DND_DRAG:
+    case FL_DND_RELEASE:
+    case FL_PASTE:
+        return handleDrop(event);
+    case FL_DND_LEAVE:
+        return 1;
     case FL_ENTER:
         return 1;
     case FL_LEAVE:
@@ -145,4 +163,41 @@ int FltkMainWindow::handle(int event) {
 void FltkMainWindow::closeWindow() {
     closing = true;
     hide();
+}
+
+FltkMainWindow::~FltkMainWindow() {
+    for (const auto& drop : drops)
+        Fl::remove_timeout(deliverDrop, drop.get());
+}
+
+void FltkMainWindow::receiveDrop(const char* text, int length) {
+    if (!text || length <= 0 || closing) return;
+    auto drop =
+        std::make_unique<Drop>(Drop{this, localFilesFromUriList({text, std::size_t(length)})});
+    if (drop->files.empty()) return;
+    // Delivered from the event loop, after the drag source has been told the drop is done:
+    // opening the file may wait on modal boxes.
+    Fl::add_timeout(0.0, deliverDrop, drop.get());
+    drops.push_back(std::move(drop));
+}
+
+void FltkMainWindow::deliverDrop(void* data) {
+    auto* drop = static_cast<Drop*>(data);
+    FltkMainWindow* window = drop->window;
+    if (Fl::modal() || window->closing) {
+        window->finishDrop(drop);
+        return;
+    }
+    window->send(WM_DROPFILES, reinterpret_cast<std::uintptr_t>(drop), 0);
+}
+
+const std::vector<std::string>* FltkMainWindow::droppedFiles(DropHandle handle) const {
+    for (const auto& drop : drops)
+        if (drop.get() == handle) return &drop->files;
+    return nullptr;
+}
+
+void FltkMainWindow::finishDrop(DropHandle handle) {
+    std::erase_if(drops,
+                  [handle](const std::unique_ptr<Drop>& drop) { return drop.get() == handle; });
 }

@@ -7,6 +7,9 @@
 #include <FL/Fl_Window.H>
 
 #include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
 
 class FltkMainWindow;
 
@@ -27,6 +30,7 @@ class FltkClientArea : public Fl_Gl_Window {
     bool pointerInside() const;
     void sendLeaveOnce();
     int handlePointer(int event);
+    int handleDrop(int event);
 
     FltkMainWindow& owner;
     bool leaveTracked = false;
@@ -43,11 +47,26 @@ class FltkMainWindow : public Fl_Window {
     int handle(int event) override;
     // Hides the window for good: no size messages on the way out.
     void closeWindow();
+    ~FltkMainWindow() override;
+
+    // The text of a drop on the client area: its local files reach the window procedure as
+    // WM_DROPFILES once the toolkit has finished with the drag.
+    void receiveDrop(const char* text, int length);
+    // The files of a drop handed out with WM_DROPFILES, or null when it is not one of ours.
+    const std::vector<std::string>* droppedFiles(DropHandle drop) const;
+    void finishDrop(DropHandle drop);
 
   private:
     void buildMenu(const MenuTemplate& menu);
     static void onMenuItem(Fl_Widget* widget, void* commandId);
     static void onCloseRequest(Fl_Widget* widget, void*);
+    static void deliverDrop(void* drop);
+
+    struct Drop {
+        FltkMainWindow* window;
+        std::vector<std::string> files;
+    };
+    std::vector<std::unique_ptr<Drop>> drops;
 
     WindowProcedure procedure;
     Fl_Menu_Bar* menuBar = nullptr;

@@ -242,3 +242,18 @@ bool FltkServices::trackMouseLeave(WindowHandle handle) {
 bool FltkServices::currentDirectory(char* buffer, std::size_t size) {
     return getcwd(buffer, size) != nullptr;
 }
+
+unsigned FltkServices::dragQueryFile(DropHandle drop, unsigned index, char* path,
+                                     std::size_t pathSize) {
+    const std::vector<std::string>* files = window ? window->droppedFiles(drop) : nullptr;
+    if (!files) return 0;
+    if (index == allDroppedFiles) return static_cast<unsigned>(files->size());
+    if (index >= files->size() || (*files)[index].size() >= pathSize) return 0;
+    const std::string& file = (*files)[index];
+    std::memcpy(path, file.c_str(), file.size() + 1);
+    return static_cast<unsigned>(file.size());
+}
+
+void FltkServices::dragFinish(DropHandle drop) {
+    if (window) window->finishDrop(drop);
+}

@@ -52,6 +52,9 @@ class FltkServices : public PlatformServices {
                                         std::uintptr_t wParam, std::intptr_t lParam) override;
     bool endDialog(DialogHandle dialog, std::intptr_t result) override;
 
+    unsigned dragQueryFile(DropHandle drop, unsigned index, char* path,
+                           std::size_t pathSize) override;
+    void dragFinish(DropHandle drop) override;
     bool trackMouseLeave(WindowHandle window) override;
     bool currentDirectory(char* buffer, std::size_t size) override;
     void exitProcess(int status) override;

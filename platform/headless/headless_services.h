@@ -50,6 +50,8 @@ class HeadlessServices : public PlatformServices {
     }
     bool endDialog(DialogHandle, std::intptr_t) override { return false; }
 
+    unsigned dragQueryFile(DropHandle, unsigned, char*, std::size_t) override { return 0; }
+    void dragFinish(DropHandle) override {}
     bool trackMouseLeave(WindowHandle) override { return false; }
     bool currentDirectory(char* buffer, std::size_t size) override;
     void exitProcess(int status) override;

@@ -179,6 +179,19 @@ bool ScriptedWindowPlatform::browseForFolder(const char* title, char* path, std:
     return true;
 }
 
+unsigned ScriptedWindowPlatform::dragQueryFile(DropHandle, unsigned index, char* path,
+                                               std::size_t pathSize) {
+    record("dragQueryFile " + std::to_string(static_cast<int>(index)));
+    if (index == allDroppedFiles) return static_cast<unsigned>(droppedFiles.size());
+    if (index >= droppedFiles.size() || droppedFiles[index].size() >= pathSize) return 0;
+    std::memcpy(path, droppedFiles[index].c_str(), droppedFiles[index].size() + 1);
+    return static_cast<unsigned>(droppedFiles[index].size());
+}
+
+void ScriptedWindowPlatform::dragFinish(DropHandle) {
+    record("dragFinish");
+}
+
 bool ScriptedWindowPlatform::trackMouseLeave(WindowHandle target) {
     record("trackMouseLeave " + nameOf(target));
     return succeeds("trackMouseLeave");

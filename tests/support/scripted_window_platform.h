@@ -91,6 +91,7 @@ class ScriptedWindowPlatform : public PlatformServices {
     std::string fileAnswer;                // openFileDialog; empty = the user cancels
     std::deque<DialogAction> dialogScript; // what the user does in dialogs, in order
     std::string directory = "/start";      // currentDirectory
+    std::vector<std::string> droppedFiles; // what dragQueryFile answers for any drop
     std::deque<Message> queue;             // getMessage hands these out until a quit was posted
 
     // showWindow sends the procedure a WM_SIZE with this client size (a menu bar takes some of
@@ -153,6 +154,9 @@ class ScriptedWindowPlatform : public PlatformServices {
                                         std::uintptr_t wParam, std::intptr_t lParam) override;
     bool endDialog(DialogHandle dialog, std::intptr_t result) override;
 
+    unsigned dragQueryFile(DropHandle drop, unsigned index, char* path,
+                           std::size_t pathSize) override;
+    void dragFinish(DropHandle drop) override;
     bool trackMouseLeave(WindowHandle window) override;
     bool currentDirectory(char* buffer, std::size_t size) override;
     void exitProcess(int status) override;

@@ -338,4 +338,64 @@ TEST_F(OpenCommandFromMenuTest, AFileThatDoesNotLoadEndsTheProgramFromTheMenuToo
     EXPECT_FALSE(std::filesystem::exists(settingsFile()));
 }
 
+// A drop asks for the count and the first path, frees the drop, then opens that path as a chosen
+// file is opened; a path the chooser could not have given is ignored like a cancelled chooser.
+TEST_F(OpenCommandFromMenuTest, ADropOpensItsFirstFileAsTheOpenCommandDoes) {
+    const Calls dropQueries = {"dragQueryFile -1", "dragQueryFile 0", "dragFinish"};
+    struct Case {
+        std::string name;
+        std::vector<std::string> files;
+        Calls after;
+        bool loaded;
+    } cases[] = {
+        {"a mesh and a second file",
+         {meshFolder.write("triangle.msh", triangleMesh), "/elsewhere/other.msh"},
+         {repaintRequest, "validateRect window", "swapBuffers dc"},
+         true},
+        {"a file that is not a mesh",
+         {meshFolder.write("notes.txt", "not a mesh\n")},
+         {failureBox, "exitProcess 1"},
+         false},
+        {"a path longer than the chooser's buffer", {"/" + std::string(300, 'p')}, {}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        resetMeshScene();
+        platform.calls.clear();
+        platform.exitStatus.reset();
+        platform.droppedFiles = c.files;
+        Calls expected = dropQueries;
+        expected.insert(expected.end(), c.after.begin(), c.after.end());
+
+        EXPECT_EQ(viewerWindowProc(platform.window(), WM_DROPFILES, 0, 0), 0);
+
+        EXPECT_EQ(platform.calls, expected);
+        EXPECT_EQ(triangleLoaded(), c.loaded);
+    }
+    // An empty drop is only freed.
+    platform.calls.clear();
+    platform.droppedFiles.clear();
+    viewerWindowProc(platform.window(), WM_DROPFILES, 0, 0);
+    EXPECT_EQ(platform.calls, (Calls{"dragQueryFile -1", "dragFinish"}));
+    EXPECT_FALSE(std::filesystem::exists(settingsFile()));
+}
+
+// A folder for this run only leaves the saved one as it was, until the user chooses a folder.
+TEST_F(OpenCommandFromMenuTest, ARunOnlyTexturesFolderIsNotSavedUnlessTheUserChoosesOne) {
+    auto savedFolder = [&] {
+        EXPECT_TRUE(saveSettings());
+        std::string content = readWholeFile(settingsFile());
+        return content.substr(content.rfind('\n') + 1);
+    };
+    meshScene.setTexturesDirectory("/stored");
+    useTexturesDirectoryForThisRun("/this-run");
+    EXPECT_STREQ(meshScene.texturesDirectory(), "/this-run");
+    useTexturesDirectoryForThisRun("/again");
+    EXPECT_EQ(savedFolder(), "/stored");
+
+    platform.folderAnswer = "/chosen";
+    viewerWindowProc(platform.window(), WM_COMMAND, CMD_TEXTURES_DIR, 0);
+    EXPECT_EQ(savedFolder(), "/chosen");
+}
+
 } // namespace
