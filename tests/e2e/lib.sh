@@ -136,11 +136,12 @@ new_folder() {
     echo "$folder"
 }
 
-# Starts the viewer with the given folder as its current directory.
+# start_app FOLDER [ARGUMENT...]: starts the viewer with FOLDER as its current directory.
 start_app() {
     local folder="$1"
+    shift
     [[ -z "$APP_PID" ]] || fail "start_app: the viewer is already running (pid $APP_PID)"
-    (cd -- "$folder" && exec "$KORVALIN") >"$E2E_TMP/app.log" 2>&1 &
+    (cd -- "$folder" && exec "$KORVALIN" "$@") >"$E2E_TMP/app.log" 2>&1 &
     APP_PID=$!
     APP_STATUS=""
     log "korvalin started in $folder (pid $APP_PID)"
@@ -726,4 +727,15 @@ expect_box_drawn() {
     colours="$(convert "$shot" -crop "${w}x${h}+${x}+${y}" +repage -unique-colors \
         -format '%w' info:)"
     ((colours > 2)) || fail "the $name box shows only $colours colour(s): nothing drawn on it"
+}
+
+# drop_on_window WINDOW URI...: drops the URIs on the middle of the window's client area as a
+# file manager does (XDND, text/uri-list), with the drag source built beside the tests.
+drop_on_window() {
+    local window="$1" x y w h source="${KORVALIN_DRAG_SOURCE:-}"
+    shift
+    [[ -x "$source" ]] || fail "no drag source (KORVALIN_DRAG_SOURCE=$source)"
+    read -r x y w h <<<"$(client_area_geometry "$window")"
+    timeout 20 "$source" "$window" $((x + w / 2)) $((y + h / 2)) "$@" ||
+        fail "the drop of $* on the viewer did not complete"
 }
