@@ -6,6 +6,7 @@
 #include "platform/platform_services.h"
 #include "render/viewport.h"
 #include "resources/menu_template.h"
+#include "resources/window_icon.h"
 
 namespace {
 
@@ -52,7 +53,8 @@ bool openViewerWindow() {
     int width = windowWidth;
     int height = windowHeight;
     PlatformServices& platform = platformServices();
-    if (!platform.registerWindowClass({windowClassName, viewerWindowProc, &viewerMenu})) {
+    if (!platform.registerWindowClass(
+            {windowClassName, viewerWindowProc, &viewerMenu, &viewerIcon})) {
         showOpeningError("Failed To Register The Window Class.");
         return false;
     }

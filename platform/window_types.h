@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 // Handles and records of the window services, in the shape the program's window code uses.
@@ -37,10 +38,22 @@ struct MenuTemplate {
     int itemCount;
 };
 
+// A window's icon: the same picture as PNG files of several sizes, smallest first.
+struct WindowIconImage {
+    const unsigned char* png;
+    std::size_t size;
+};
+
+struct WindowIcon {
+    const WindowIconImage* images;
+    int imageCount;
+};
+
 struct WindowClass {
     const char* name;
     WindowProcedure procedure;
     const MenuTemplate* menu;
+    const WindowIcon* icon = nullptr;
 };
 
 // The drawing surface a window asks for.

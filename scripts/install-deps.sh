@@ -8,7 +8,8 @@ packages=(
   libdevil-dev libfltk1.3-dev libgtest-dev libseccomp-dev
   libassimp-dev
   xvfb xauth xdotool imagemagick x11-utils python3 valgrind
-  desktop-file-utils appstream shared-mime-info xdg-utils dpkg-dev fakeroot file lintian
+  desktop-file-utils appstream shared-mime-info xdg-utils libfile-mimeinfo-perl libglib2.0-bin
+  dpkg-dev fakeroot file lintian
 )
 
 missing=()

@@ -7,14 +7,33 @@
 
 #include <FL/Fl.H>
 #include <FL/Fl_Native_File_Chooser.H>
+#include <FL/Fl_PNG_Image.H>
 #include <FL/x.H>
 #include <GL/glx.h>
 
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
+
+namespace {
+// The window keeps copies of the pictures; an image that does not decode is left out.
+void setWindowIcon(Fl_Window& window, const WindowIcon& icon) {
+    std::vector<std::unique_ptr<Fl_PNG_Image>> decoded;
+    std::vector<const Fl_RGB_Image*> images;
+    for (int i = 0; i < icon.imageCount; ++i) {
+        const WindowIconImage& image = icon.images[i];
+        decoded.push_back(
+            std::make_unique<Fl_PNG_Image>(nullptr, image.png, static_cast<int>(image.size)));
+        if (decoded.back()->w() > 0 && decoded.back()->d() > 0)
+            images.push_back(decoded.back().get());
+    }
+    if (!images.empty()) window.icons(images.data(), static_cast<int>(images.size()));
+}
+} // namespace
 
 FltkServices::FltkServices() {
     // FLTK's own chooser: the same on every desktop, GTK or not.
@@ -43,6 +62,7 @@ WindowHandle FltkServices::createWindow(const char* name, const char* title, int
     if (!fl_display) fl_open_display();
     window = new FltkMainWindow(windowClass.procedure, windowClass.menu, title, clientWidth,
                                 clientHeight);
+    if (windowClass.icon) setWindowIcon(*window, *windowClass.icon);
     return window;
 }
 
