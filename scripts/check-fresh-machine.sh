@@ -2,8 +2,11 @@
 # Proves the README's two commands on a machine nobody has touched: makes a clean Debian 12
 # root with mmdebstrap, clones the commit under test (HEAD) into it, runs there as root the
 # README's test command exactly as the README writes it, then its run command under a private
-# Xvfb (scripts/check-run-command.sh: the viewer's window must come up and quit cleanly).
-# Ends with one summary line; exit 0 only when both commands worked.
+# Xvfb (scripts/check-run-command.sh: the viewer's window must come up showing the textured
+# sample and quit cleanly). Then it builds the Debian package there (scripts/build-package.sh,
+# lintian included) and installs it with apt in a second clean root, a copy of the first taken
+# before anything was installed, where scripts/check-installed-package.sh tries it.
+# Ends with one summary line; exit 0 only when all three worked.
 #
 #   scripts/check-fresh-machine.sh
 #
@@ -52,6 +55,7 @@ fi
 # On disk, not in /tmp: the root grows to several gigabytes with the builds.
 work=$(mktemp -d /var/tmp/korvalin-fresh-machine.XXXXXX)
 target=$work/root
+clean=$work/clean
 inside_pid=""
 
 cleanup() {
@@ -62,7 +66,7 @@ cleanup() {
   fi
   # The mounts live in the private namespace; should one still show here, lift it before
   # removing anything, and never cross into another file system while removing.
-  findmnt -rn -o TARGET | grep -F "$target/" | sort -r | xargs -r -n 1 umount -l || true
+  findmnt -rn -o TARGET | grep -F "$work/" | sort -r | xargs -r -n 1 umount -l || true
   rm -rf --one-file-system -- "$work"
   exit "$status"
 }
@@ -74,14 +78,16 @@ started=$SECONDS
 mmdebstrap --quiet --variant=apt bookworm "$target" \
   "deb $mirror bookworm main" "deb $mirror bookworm-updates main" \
   "deb $security bookworm-security main" </dev/null
+cp -a "$target" "$clean"
 say "root ready in $((SECONDS - started)) s; cloning ${commit:0:12}"
 git clone --quiet --no-hardlinks "$repo" "$target/root/korvalin"
 git -C "$target/root/korvalin" checkout --quiet --detach "$commit"
 
-# Runs a command line in the root as root, in a login-like environment, from the clone, within
-# SECONDS; sysfs and a fresh /dev/shm are mounted for it and unmounted after it.
-run_in_root() {
-  local seconds=$1 line=$2
+# Runs a command line in ROOT as root, in a login-like environment, from the clone (or /root
+# where there is none), within SECONDS; sysfs and a fresh /dev/shm are mounted for it and
+# unmounted after it.
+run_in() {
+  local target=$1 seconds=$2 line=$3
   timeout --kill-after=30 "$seconds" \
     unshare --mount --pid --fork --kill-child --mount-proc="$target/proc" \
     bash -c 'set -u; target=$1; path=$2; line=$3
@@ -89,7 +95,7 @@ run_in_root() {
       mount -t tmpfs -o mode=1777 tmpfs "$target/dev/shm"
       status=0
       chroot "$target" /usr/bin/env -i HOME=/root PATH="$path" LANG=C.UTF-8 TERM=dumb \
-        bash -c "cd /root/korvalin && $line" </dev/null || status=$?
+        bash -c "cd /root/korvalin 2>/dev/null || cd /root; $line" </dev/null || status=$?
       umount "$target/dev/shm" "$target/sys"
       exit "$status"' run-in-root "$target" "$path" "$line" &
   inside_pid=$!
@@ -98,6 +104,7 @@ run_in_root() {
   inside_pid=""
   return "$status"
 }
+run_in_root() { run_in "$target" "$@"; }
 
 say "running the README's test command: $test_command"
 started=$SECONDS
@@ -113,9 +120,22 @@ run_in_root "$run_timeout" "scripts/check-run-command.sh $(printf '%q' "$run_com
   run_status=$?
 run_seconds=$((SECONDS - started))
 
+say "building the Debian package and installing it in a clean root"
+started=$SECONDS
+package_status=0
+run_in_root "$run_timeout" "scripts/build-package.sh >/root/package-path" || package_status=$?
+if [ "$package_status" -eq 0 ]; then
+  package=$(basename "$(cat "$target/root/package-path")")
+  cp "$target/root/korvalin/build-package/$package" \
+    "$target/root/korvalin/scripts/check-installed-package.sh" "$clean/root/"
+  run_in "$clean" "$run_timeout" "./check-installed-package.sh ./$package" || package_status=$?
+fi
+package_seconds=$((SECONDS - started))
+
 verdict() { [ "$1" -eq 0 ] && echo "passed" || echo "FAILED (exit $1)"; }
 summary="\"$test_command\" $(verdict "$test_status") in $test_seconds s;"
-summary+=" \"$run_command\" $(verdict "$run_status") in $run_seconds s"
+summary+=" \"$run_command\" $(verdict "$run_status") in $run_seconds s;"
+summary+=" the package $(verdict "$package_status") in $package_seconds s"
 summary+=" (clean Debian 12 root, commit ${commit:0:12})"
 echo "fresh-machine: $summary"
-[ "$test_status" -eq 0 ] && [ "$run_status" -eq 0 ]
+[ "$test_status" -eq 0 ] && [ "$run_status" -eq 0 ] && [ "$package_status" -eq 0 ]

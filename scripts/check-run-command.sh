@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs a command that starts the viewer (the README's run command) under a private Xvfb, from
-# the repository root, and checks that the viewer comes up: a "Korvalin" window with its menu
-# bar drawn and its GL area painted. File > Quit must then end it with status 0.
+# the repository root, and checks that the viewer comes up showing the textured cube sample: a
+# "Korvalin" window with its menu bar drawn and the crate's wood in its GL area. File > Quit
+# must then end it with status 0.
 #
 #   scripts/check-run-command.sh COMMAND [SECONDS]
 #
@@ -39,7 +40,11 @@ read -r x y w h <<<"$(window_geometry "$window")"
 wait_for_painted_client_area $((x + w / 2)) $((y + MENU_BAR_HEIGHT + (h - MENU_BAR_HEIGHT) / 2))
 screenshot "$E2E_TMP/first-frame.png"
 expect_pixel "$E2E_TMP/first-frame.png" $((x + w - 10)) $((y + 10)) grey "menu bar"
+wait_for_mesh_drawn "$window" "$E2E_TMP/sample.png"
+read -r lit brown _ <<<"$(image_stats "$E2E_TMP/sample.png")"
+((brown >= 2000)) || fail "the sample is not drawn textured: $brown crate pixels of $lit lit"
+log "the sample is drawn: $lit lit pixels, $brown of the crate's wood"
 choose_menu_item "$window" File 2 # Quit
 wait_for_app_exit 10
 expect_exit_status 0
-log "PASS: \"$command\" showed the viewer's window and quit cleanly"
+log "PASS: \"$command\" showed the textured sample and quit cleanly"
