@@ -7,48 +7,109 @@
 #include <FL/Fl_Button.H>
 #include <FL/Fl_Return_Button.H>
 #include <FL/Fl_Slider.H>
+#include <FL/fl_draw.H>
+#include <FL/x.H>
 
 #include <cstring>
 
 namespace {
 
-// Dialog base units of the 8-point dialog font at 96 dots per inch.
-constexpr int baseUnitX = 6;
-constexpr int baseUnitY = 13;
-constexpr int labelSize = 12;
+constexpr Fl_Font dialogFont = FL_HELVETICA;
+// A label that does not fit its control at FL_NORMAL_SIZE is drawn smaller, down to this.
+constexpr Fl_Fontsize smallestLabelSize = 8;
+// Free pixels on either side of a button's label, inside the button's border.
+constexpr int buttonLabelMargin = 2;
+// FLTK draws a label aligned left or right this far in from the box's border.
+constexpr int alignedLabelInset = 3;
 
 constexpr unsigned buttonKindMask = 0x0Fu;
 constexpr unsigned defaultPushButton = 0x01u;
 constexpr unsigned groupBox = 0x07u;
 
-int pixelsX(int dialogUnits) {
-    return dialogUnits * baseUnitX / 4;
-}
-int pixelsY(int dialogUnits) {
-    return dialogUnits * baseUnitY / 8;
+// As Windows' MulDiv: rounded to the nearest pixel, halves away from zero.
+int scaled(int value, int numerator, int denominator) {
+    long long product = static_cast<long long>(value) * numerator;
+    long long half = denominator / 2;
+    return static_cast<int>(product >= 0 ? (product + half) / denominator
+                                         : (product - half) / denominator);
 }
 
 bool isTrackbar(const DialogControlTemplate& control) {
     return std::strcmp(control.className, "msctls_trackbar32") == 0;
 }
 
+// The width a control's label may take at most: a group box's caption between the frame's
+// sides, a button's label inside its border with a margin, and on the default button clear of
+// the return arrow as well.
+int labelRoomWidth(const Fl_Widget& widget) {
+    if (dynamic_cast<const Fl_Return_Button*>(&widget)) {
+        // The arrow takes a square of the button's height (a third of its width at most) that
+        // starts arrow + 4 pixels from the right end; the label is centred on the left
+        // w - arrow + 4 pixels, so it ends before the arrow when at most w - arrow - 12 wide.
+        int arrow = widget.h() < widget.w() / 3 ? widget.h() : widget.w() / 3;
+        return widget.w() - arrow - 12 - 2 * buttonLabelMargin;
+    }
+    int border = Fl::box_dw(widget.box());
+    if (dynamic_cast<const Fl_Button*>(&widget)) return widget.w() - border - 2 * buttonLabelMargin;
+    return widget.w() - border - 2 * alignedLabelInset;
+}
+
+int labelRoomHeight(const Fl_Widget& widget) {
+    return widget.h() - Fl::box_dh(widget.box());
+}
+
+// Base units are whole pixels, so a long label can come out a little wider than its control
+// at some font sizes: that one label is drawn smaller, as large as it fits.
+void shrinkLabelToFit(Fl_Widget& widget) {
+    if (widget.label() == nullptr || widget.label()[0] == '\0') return;
+    for (;;) {
+        int width = 0;
+        int height = 0;
+        widget.measure_label(width, height);
+        bool fits = width <= labelRoomWidth(widget) && height <= labelRoomHeight(widget);
+        if (fits || widget.labelsize() <= smallestLabelSize) return;
+        widget.labelsize(widget.labelsize() - 1);
+    }
+}
+
 } // namespace
 
+int DialogBaseUnits::pixelsX(int dialogUnits) const {
+    return scaled(dialogUnits, x, 4);
+}
+
+int DialogBaseUnits::pixelsY(int dialogUnits) const {
+    return scaled(dialogUnits, y, 8);
+}
+
+DialogBaseUnits dialogFontBaseUnits() {
+    if (!fl_display) fl_open_display();
+    fl_font(dialogFont, FL_NORMAL_SIZE);
+    // The average width of the 52 letters in whole pixels, as GdiGetCharDimensions has it.
+    int letters =
+        static_cast<int>(fl_width("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz") + 0.5);
+    return {(letters / 26 + 1) / 2, fl_height()};
+}
+
 FltkDialog::FltkDialog(const DialogTemplate& dialogTemplate, DialogProcedure procedure)
-    : Fl_Window(pixelsX(dialogTemplate.width), pixelsY(dialogTemplate.height),
+    : FltkDialog(dialogTemplate, procedure, dialogFontBaseUnits()) {}
+
+FltkDialog::FltkDialog(const DialogTemplate& dialogTemplate, DialogProcedure procedure,
+                       const DialogBaseUnits& units)
+    : Fl_Window(units.pixelsX(dialogTemplate.width), units.pixelsY(dialogTemplate.height),
                 dialogTemplate.caption),
       procedure(procedure) {
     for (int i = 0; i < dialogTemplate.controlCount; ++i)
-        addControl(dialogTemplate.controls[i]);
+        addControl(dialogTemplate.controls[i], units);
     end();
     callback(onCloseRequest);
 }
 
-void FltkDialog::addControl(const DialogControlTemplate& control) {
-    int x = pixelsX(control.x);
-    int y = pixelsY(control.y);
-    int w = pixelsX(control.width);
-    int h = pixelsY(control.height);
+void FltkDialog::addControl(const DialogControlTemplate& control, const DialogBaseUnits& units) {
+    int x = units.pixelsX(control.x);
+    int y = units.pixelsY(control.y);
+    int w = units.pixelsX(control.width);
+    int h = units.pixelsY(control.height);
     Fl_Widget* widget = nullptr;
     if (isTrackbar(control)) {
         auto* slider = new Fl_Slider(FL_HOR_NICE_SLIDER, x, y, w, h, nullptr);
@@ -65,7 +126,9 @@ void FltkDialog::addControl(const DialogControlTemplate& control) {
         button->callback(onButton, reinterpret_cast<void*>(std::uintptr_t{control.id}));
         widget = button;
     }
-    widget->labelsize(labelSize);
+    widget->labelfont(dialogFont);
+    widget->labelsize(FL_NORMAL_SIZE);
+    shrinkLabelToFit(*widget);
     widget->user_data(reinterpret_cast<void*>(std::uintptr_t{control.id}));
 }
 

@@ -1,5 +1,6 @@
 #include "platform/fltk/fltk_message_box.h"
 
+#include "platform/fltk/fltk_dialog.h"
 #include "platform/window_types.h"
 
 #include <FL/Fl.H>
@@ -10,10 +11,18 @@
 
 namespace {
 
-constexpr int margin = 12;
-constexpr int iconSize = 40;
-constexpr int buttonWidth = 80;
-constexpr int buttonHeight = 26;
+// In dialog units of the dialog font (as the Sensitivity dialog's): the margins, the icon's
+// side and the OK button, the size of the dialog's buttons.
+constexpr int marginUnits = 6;
+constexpr int iconUnits = 19;
+constexpr int buttonWidthUnits = 50;
+constexpr int buttonHeightUnits = 14;
+// The icon's letter takes about half of the icon's height.
+constexpr int iconLetterPercent = 55;
+// Free pixels on either side of the OK button's label, besides its border and return arrow.
+constexpr int buttonLabelMargin = 2;
+// FLTK draws a label aligned left this far in from either side of its box.
+constexpr int alignedLabelInset = 3;
 
 struct IconLook {
     const char* label;
@@ -37,48 +46,79 @@ void onOk(Fl_Widget* button, void*) {
     button->window()->hide();
 }
 
-// The text's own size, line by line, in the box's font.
+// The text's own size, line by line, in the box's font; the lines are never wrapped.
 void measureText(const char* text, int& width, int& height) {
     fl_font(FL_HELVETICA, FL_NORMAL_SIZE);
     width = 0;
     height = 0;
     fl_measure(text, width, height, 0);
-    // Room for the label's own inner margins, so the lines are never wrapped.
-    width += 8;
+}
+
+// The OK button: the dialog's button size, wider where its label and arrow need it. The
+// return arrow takes a square of the button's height at its right end, and 4 pixels beside.
+int okButtonWidth(const DialogBaseUnits& units, int height) {
+    fl_font(FL_HELVETICA, FL_NORMAL_SIZE);
+    int label = static_cast<int>(fl_width("OK") + 0.5);
+    int needed = label + 2 * buttonLabelMargin + height + 12;
+    int standard = units.pixelsX(buttonWidthUnits);
+    return needed > standard ? needed : standard;
 }
 
 } // namespace
 
-int showMessageBox(Fl_Window* owner, const char* text, const char* caption, unsigned flags) {
+FltkMessageBox::FltkMessageBox(const char* text, const char* caption, unsigned flags)
+    : Fl_Window(1, 1, caption) {
+    DialogBaseUnits units = dialogFontBaseUnits();
+    int marginX = units.pixelsX(marginUnits);
+    int marginY = units.pixelsY(marginUnits);
+    int iconSize = units.pixelsY(iconUnits);
+    int buttonHeight = units.pixelsY(buttonHeightUnits);
+    int buttonWidth = okButtonWidth(units, buttonHeight);
+
     int textWidth = 0;
     int textHeight = 0;
     measureText(text, textWidth, textHeight);
-    IconLook icon = iconFor(flags);
-    int textLeft = margin + (icon.label ? iconSize + margin : 0);
-    int width = textLeft + textWidth + margin;
+    // Room for the label's inner margins, and a pixel to spare on either side.
+    textWidth += 2 * alignedLabelInset + 2;
+    IconLook look = iconFor(flags);
+    int textLeft = marginX + (look.label ? iconSize + marginX : 0);
+    int width = textLeft + textWidth + marginX;
     int bodyHeight = textHeight > iconSize ? textHeight : iconSize;
-    int height = margin + bodyHeight + margin + buttonHeight + margin;
-    if (width < buttonWidth + 2 * margin) width = buttonWidth + 2 * margin;
+    int height = marginY + bodyHeight + marginY + buttonHeight + marginY;
+    if (width < buttonWidth + 2 * marginX) width = buttonWidth + 2 * marginX;
+    // Sized before any child is added, so that no child is resized with the window.
+    size(width, height);
 
-    Fl_Window box(width, height, caption);
-    if (icon.label) {
-        auto* iconBox = new Fl_Box(FL_OVAL_BOX, margin, margin, iconSize, iconSize, icon.label);
-        iconBox->color(icon.colour);
+    if (look.label) {
+        iconBox = new Fl_Box(FL_OVAL_BOX, marginX, marginY, iconSize, iconSize, look.label);
+        iconBox->color(look.colour);
         iconBox->labelfont(FL_HELVETICA_BOLD);
-        iconBox->labelsize(22);
-        iconBox->labelcolor(icon.colour == FL_YELLOW ? FL_BLACK : FL_WHITE);
+        iconBox->labelsize(iconSize * iconLetterPercent / 100);
+        iconBox->labelcolor(look.colour == FL_YELLOW ? FL_BLACK : FL_WHITE);
     }
-    auto* message = new Fl_Box(textLeft, margin, textWidth, bodyHeight, text);
-    message->align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE);
-    auto* ok = new Fl_Return_Button((width - buttonWidth) / 2, height - margin - buttonHeight,
-                                    buttonWidth, buttonHeight, "OK");
+    messageBox = new Fl_Box(textLeft, marginY, textWidth, bodyHeight, text);
+    messageBox->align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE);
+    messageBox->labelfont(FL_HELVETICA);
+    messageBox->labelsize(FL_NORMAL_SIZE);
+    ok = new Fl_Return_Button((width - buttonWidth) / 2, height - marginY - buttonHeight,
+                              buttonWidth, buttonHeight, "OK");
+    ok->labelfont(FL_HELVETICA);
+    ok->labelsize(FL_NORMAL_SIZE);
     ok->callback(onOk);
-    box.end();
-    box.set_modal();
+    end();
+}
+
+void FltkMessageBox::run(Fl_Window* owner) {
+    set_modal();
     if (owner && owner->shown())
-        box.position(owner->x() + (owner->w() - width) / 2, owner->y() + (owner->h() - height) / 2);
-    box.show();
-    while (box.shown())
+        position(owner->x() + (owner->w() - w()) / 2, owner->y() + (owner->h() - h()) / 2);
+    show();
+    while (shown())
         Fl::wait();
+}
+
+int showMessageBox(Fl_Window* owner, const char* text, const char* caption, unsigned flags) {
+    FltkMessageBox box(text, caption, flags);
+    box.run(owner);
     return IDOK;
 }

@@ -13,22 +13,26 @@ source "$(dirname "$0")/lib.sh"
 e2e_init "$@"
 
 # The dialog's layout in pixels, from its client origin: sliders (x y width height) and buttons.
-readonly MOUSE_SLIDER="16 37 154 17"
-readonly ZOOM_SLIDER="16 95 154 17"
-readonly OK_BUTTON="193 11 75 22"
-readonly CANCEL_BUTTON="193 39 75 22"
-readonly DEFAULTS_BUTTON="190 115 82 22"
+# Its template is 186x95 dialog units; at FLTK's default font size (FL_NORMAL_SIZE 14) the
+# dialog font's base units are 9 x 17 pixels (a horizontal unit 9/4 px, a vertical one 17/8 px).
+readonly DIALOG_SIZE="419 202"
+readonly MOUSE_SLIDER="25 49 232 23"
+readonly ZOOM_SLIDER="25 125 232 23"
+readonly OK_BUTTON="290 15 113 30"
+readonly CANCEL_BUTTON="290 51 113 30"
+readonly DEFAULTS_BUTTON="286 151 124 30"
 
 dialog=""
 
 open_dialog() {
     choose_menu_item "$window" Options 0 # Sensitivity
     dialog="$(wait_for_window Sensitivity)"
-    local geometry x y w h screen_w screen_h i
+    local geometry x y w h screen_w screen_h i dw dh
     geometry="$(window_geometry "$dialog")"
     read -r x y w h <<<"$geometry"
-    ((w >= 275 && w <= 283 && h >= 150 && h <= 158)) ||
-        fail "the Sensitivity dialog is ${w}x${h}, expected about 279x154"
+    read -r dw dh <<<"$DIALOG_SIZE"
+    ((w >= dw - 4 && w <= dw + 4 && h >= dh - 4 && h <= dh + 4)) ||
+        fail "the Sensitivity dialog is ${w}x${h}, expected about ${dw}x${dh}"
     read -r screen_w screen_h <<<"$(xdpyinfo | awk '/dimensions:/ { sub("x", " ", $2); print $2 }')"
     ((x >= (screen_w - w) / 2 - 2 && x <= (screen_w - w) / 2 + 2 &&
         y >= (screen_h - h) / 2 - 2 && y <= (screen_h - h) / 2 + 2)) ||
@@ -79,8 +83,8 @@ slider_shot() {
     read -r x y w h <<<"$geometry"
     import -window root -crop "${w}x${h}+${x}+${y}" +repage "$E2E_TMP/$name.png" ||
         fail "screenshot of the dialog failed"
-    # Two rows off the top and bottom of each slider: the group box's label reaches into the
-    # zoom slider's top row, and is not drawn again when only the slider is.
+    # Two rows off the top and bottom of each slider, so that nothing but the slider shows
+    # (a group box's caption ends just above it).
     read -r sx sy sw sh <<<"$MOUSE_SLIDER"
     convert "$E2E_TMP/$name.png" -crop "${sw}x$((sh - 4))+${sx}+$((sy + 2))" +repage \
         "$E2E_TMP/$name-mouse.png"
