@@ -348,6 +348,15 @@ TEST_F(RenderToolTest, ExitsWith2OnBadUsage) {
     expectExit(folder, {"--distance", "0.05", good, "-o", png}, 2, "--distance 0.05");
     expectExit(folder, {"--distance", "nan", good, "-o", png}, 2, "--distance nan");
     expectExit(folder, {"--distance", "far", good, "-o", png}, 2, "--distance far");
+    // A thumbnail takes a side from 1 to 4096 and chooses its own view and textures folder.
+    expectExit(folder, {"--thumbnail", "0", good, "-o", png}, 2, "--thumbnail 0");
+    expectExit(folder, {"--thumbnail", "4097", good, "-o", png}, 2, "--thumbnail 4097");
+    expectExit(folder, {"--thumbnail", "64x64", good, "-o", png}, 2, "--thumbnail 64x64");
+    expectExit(folder, {"--thumbnail", "64", good}, 2, "--thumbnail without -o");
+    expectExit(folder, {"--thumbnail", "64", "--size", "64x64", good, "-o", png}, 2,
+               "--thumbnail with --size");
+    expectExit(folder, {"--textures", ".", "--thumbnail", "64", good, "-o", png}, 2,
+               "--thumbnail with --textures");
     EXPECT_FALSE(std::filesystem::exists(png)) << "bad usage wrote a picture";
     // The smallest distance allowed draws.
     expectExit(folder, {"--distance", "0.1", good, "-o", png}, 0, "--distance 0.1");
