@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <seccomp.h>
 #include <sys/mman.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/syscall.h>
@@ -77,7 +78,9 @@ bool enterSystemCallFilter() {
 }
 
 [[noreturn]] void runChild(int requestEnd, int answerEnd, IsolatedProcess::Work work,
-                           const IsolationLimits& limits) {
+                           const IsolationLimits& limits, pid_t parent) {
+    // A helper busy on a hanging image ends with a parent killed from outside, not a minute later.
+    if (prctl(PR_SET_PDEATHSIG, SIGKILL) != 0 || getppid() != parent) _exit(126);
     // Both move above the two fixed numbers first, so neither can overwrite the other.
     int requestCopy = fcntl(requestEnd, F_DUPFD, childAnswers + 1);
     int answerCopy = fcntl(answerEnd, F_DUPFD, childAnswers + 1);
@@ -113,8 +116,9 @@ bool IsolatedProcess::start(Work work, const IsolationLimits& limits) {
     // A stream socket rather than a pipe: read() below waits in the kernel for a whole answer,
     // where a pipe would wake us for every page of a large image.
     shutdown(answerPair[0], SHUT_WR);
+    pid_t parent = getpid();
     child = fork();
-    if (child == 0) runChild(requestPair[1], answerPair[1], work, limits);
+    if (child == 0) runChild(requestPair[1], answerPair[1], work, limits, parent);
     close(requestPair[1]);
     close(answerPair[1]);
     requests = requestPair[0];
