@@ -1,0 +1,154 @@
+#include "tools/convert/convert.h"
+
+#include "mesh/mesh_reader.h"
+#include "mesh/mesh_scene.h"
+#include "mesh/texture_loader.h"
+#include "tools/convert/export_io.h"
+#include "tools/convert/import_textures.h"
+#include "tools/convert/msh_to_scene.h"
+#include "tools/convert/msh_writer.h"
+#include "tools/convert/names.h"
+#include "tools/convert/output_files.h"
+#include "tools/convert/scene_to_msh.h"
+
+#include <assimp/Exporter.hpp>
+#include <assimp/Importer.hpp>
+#include <assimp/ProgressHandler.hpp>
+#include <assimp/config.h>
+#include <assimp/postprocess.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace {
+
+// Where each part of the work ends, as a share of the whole (about its share of the time on
+// the benchmark mesh): reading IN, building what is written, writing OUT. Into .msh, assimp's
+// reading is the larger part; out of .msh, assimp's exporter is.
+constexpr double importRead = 0.5, importBuilt = 0.6;
+constexpr double exportRead = 0.15, exportBuilt = 0.2;
+
+// Passes assimp's progress on as a share of one part of the work.
+class ProgressRelay : public Assimp::ProgressHandler {
+  public:
+    explicit ProgressRelay(std::function<void(double)> onShare) : onShare(std::move(onShare)) {}
+    bool Update(float share) override {
+        if (share >= 0) onShare(share > 1 ? 1.0 : share);
+        return true;
+    }
+    void UpdateFileWrite(int step, int steps) override {
+        if (steps > 0) onShare(static_cast<double>(step) / steps);
+    }
+
+  private:
+    std::function<void(double)> onShare;
+};
+
+// Error texts on one line: messages of other libraries may hold line breaks.
+std::string oneLine(std::string text) {
+    for (char& c : text)
+        if (c == '\n' || c == '\r') c = ' ';
+    while (!text.empty() && text.back() == ' ')
+        text.pop_back();
+    return text;
+}
+
+// What the reader's false result means, told as korvalin-info tells it.
+std::string unreadableMesh(const std::string& path) {
+    if (std::FILE* file = std::fopen(path.c_str(), "rb"))
+        std::fclose(file);
+    else
+        return "cannot open " + path + ": " + std::strerror(errno);
+    return path + " is not a mesh file (first line not MSHX1, or a count larger than the file)";
+}
+
+constexpr unsigned importSteps = aiProcess_Triangulate | aiProcess_SortByPType |
+                                 aiProcess_GenSmoothNormals | aiProcess_GenUVCoords |
+                                 aiProcess_TransformUVCoords | aiProcess_ValidateDataStructure;
+
+} // namespace
+
+bool convertIntoMsh(const ConvertOptions& options, Progress& progress, Notes& notes,
+                    std::string& error) {
+    Assimp::Importer importer;
+    // Normals made where a model has none: smooth across edges up to this angle, sharp beyond.
+    importer.SetPropertyFloat(AI_CONFIG_PP_GSN_MAX_SMOOTHING_ANGLE, 80.0f);
+    importer.SetProgressHandler(new ProgressRelay(progress.span(0.0, importRead)));
+    const aiScene* scene = importer.ReadFile(options.inputPath, importSteps);
+    if (!scene) {
+        error = options.inputPath + ": " + oneLine(importer.GetErrorString());
+        return false;
+    }
+    OutputFiles files;
+    ImportTextures textures(*scene, options.inputPath, options.outputPath, files, notes);
+    MshModel model;
+    if (!sceneToMsh(*scene, textures, notes, model, error)) {
+        error = options.inputPath + ": " + error;
+        return false;
+    }
+    importer.FreeScene();
+    progress.reach(importBuilt);
+
+    std::FILE* out = files.open(options.outputPath);
+    if (!out || !writeMsh(out, model, progress.span(importBuilt, 1.0))) {
+        if (out) files.failed(out, errno);
+        error = files.error();
+        return false;
+    }
+    if (!files.commit(options.outputPath)) {
+        error = files.error();
+        return false;
+    }
+    progress.finish();
+    return true;
+}
+
+bool convertFromMsh(const ConvertOptions& options, Progress& progress, Notes& notes,
+                    std::string& error) {
+    // Images are looked at by the converter itself, never loaded by the reader: no GL here.
+    setTextureContextHook([] { return false; });
+    meshScene.setTexturesDirectory("");
+    FileReadWatcher watcher;
+    if (progress.enabled()) watcher.start(options.inputPath, progress.span(0.0, exportRead));
+    const bool loaded = loadMesh(options.inputPath.c_str());
+    watcher.stop();
+    if (!loaded) {
+        error = unreadableMesh(options.inputPath);
+        return false;
+    }
+    MshExport settings;
+    settings.format = options.format;
+    settings.texturesDir =
+        options.texturesDirGiven ? options.texturesDir : folderOf(options.inputPath);
+    settings.outputPath = options.outputPath;
+    std::unique_ptr<aiScene> scene = mshToScene(settings, notes, error);
+    if (!scene) {
+        error = options.inputPath + ": " + error;
+        return false;
+    }
+    // The scene holds its own copy of the geometry now; the exporter makes one more.
+    meshScene.groups.reset();
+    meshScene.groupCount = 0;
+    progress.reach(exportBuilt);
+
+    OutputFiles files;
+    Assimp::Exporter exporter;
+    exporter.SetIOHandler(new ExportFileSystem(files));
+    exporter.SetProgressHandler(new ProgressRelay(progress.span(exportBuilt, 1.0)));
+    if (exporter.Export(scene.get(), options.format->assimpId, options.outputPath) != AI_SUCCESS) {
+        error = files.error().empty()
+                    ? options.outputPath + ": " + oneLine(exporter.GetErrorString())
+                    : files.error();
+        return false;
+    }
+    if (!files.holds(options.outputPath)) {
+        error = "the exporter wrote no " + options.outputPath;
+        return false;
+    }
+    if (!files.commit(options.outputPath)) {
+        error = files.error();
+        return false;
+    }
+    progress.finish();
+    return true;
+}

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "tools/convert/notes.h"
+#include "tools/convert/output_files.h"
+
+#include <assimp/scene.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+// The texture list of a .msh file made from an assimp scene. A material's diffuse texture
+// becomes an entry named relative to OUT's folder: an image file of the model's is found
+// beside IN (as its reference says, or by its bare name there) and named where it is;
+// an image embedded in the model (GLB) is written beside OUT as OUT's name, '_' and the
+// image's own name or number. A name the reader could not take whole (blanks, more than
+// 255 characters) leaves the texture out, with a note.
+class ImportTextures {
+  public:
+    ImportTextures(const aiScene& scene, const std::string& inputPath,
+                   const std::string& outputPath, OutputFiles& files, Notes& notes)
+        : scene(scene), inputPath(inputPath), outputPath(outputPath), files(files), notes(notes) {}
+
+    // The texture number (1 up) for a material's texture reference; 0 when it is left out.
+    // False when an embedded image cannot be written.
+    bool numberFor(const aiString& reference, int& number);
+    // Whether each texture's image is delivered top row first (frame.h), by number - 1.
+    std::vector<bool> rowOrders() const;
+
+    const std::vector<std::string>& names() const { return textureNames; }
+    const std::string& error() const { return problem; }
+
+  private:
+    bool writeEmbedded(const aiTexture& texture, std::size_t index, std::string& name,
+                       std::string& imagePath);
+    std::string embeddedFileName(const aiTexture& texture, std::size_t index) const;
+    std::string findExternal(const std::string& reference) const;
+    int add(const std::string& name, const std::string& imagePath);
+
+    const aiScene& scene;
+    std::string inputPath;
+    std::string outputPath;
+    OutputFiles& files;
+    Notes& notes;
+    std::vector<std::string> textureNames;
+    std::vector<std::string> imagePaths; // where each image can be read now
+    std::vector<std::string> references;
+    std::vector<int> referenceNumbers;
+    std::map<std::size_t, int> writtenEmbedded; // scene texture index, number
+    std::string problem;
+};
