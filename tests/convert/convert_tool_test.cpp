@@ -178,20 +178,10 @@ struct Rgb {
 
 // The PNG korvalin-render wrote, top row first: the colour at (x, y) from the top left.
 Rgb pixelAt(const std::string& path, int x, int y) {
-    ilInit();
-    ilEnable(IL_ORIGIN_SET);
-    ilOriginFunc(IL_ORIGIN_UPPER_LEFT);
-    ILuint image = 0;
-    ilGenImages(1, &image);
-    ilBindImage(image);
-    Rgb colour{-1, -1, -1};
-    if (ilLoadImage(path.c_str()) && ilConvertImage(IL_RGB, IL_UNSIGNED_BYTE)) {
-        const unsigned char* p = ilGetData() + (y * ilGetInteger(IL_IMAGE_WIDTH) + x) * 3;
-        colour = {p[0], p[1], p[2]};
-    }
-    ilDeleteImages(1, &image);
-    ilDisable(IL_ORIGIN_SET);
-    return colour;
+    ViewedImage viewed = readViewedImage(path, IL_RGB);
+    if (x >= viewed.width || y >= viewed.height) return {-1, -1, -1};
+    const unsigned char* p = &viewed.bytes[(static_cast<std::size_t>(y) * viewed.width + x) * 3];
+    return {p[0], p[1], p[2]};
 }
 
 // Where a point of the plane through the origin, `right` and `up` units from the centre, is

@@ -2,6 +2,7 @@
 // its temporary files, the float text of the .msh writer, the names it makes.
 #include "mesh/mesh_reader.h"
 #include "mesh/mesh_scene.h"
+#include "tests/support/devil_image.h"
 #include "tests/support/temp_folder.h"
 #include "tools/convert/import_textures.h"
 #include "tools/convert/msh_writer.h"
@@ -190,19 +191,10 @@ TEST(ConvertEmbeddedImages, RawTexelsBecomeAPngBesideTheOutput) {
     ASSERT_TRUE(files.commit(folder.file("my model.msh")));
     std::fclose(noteStream);
 
-    ilInit();
-    ilEnable(IL_ORIGIN_SET);
-    ilOriginFunc(IL_ORIGIN_UPPER_LEFT);
-    ILuint image = 0;
-    ilGenImages(1, &image);
-    ilBindImage(image);
-    ASSERT_TRUE(ilLoadImage(folder.file("my_model_skin.png").c_str()));
-    ASSERT_TRUE(ilConvertImage(IL_RGB, IL_UNSIGNED_BYTE));
-    const unsigned char* p = ilGetData();
-    const std::vector<unsigned char> rgb(p, p + 12);
-    ilDeleteImages(1, &image);
-    ilDisable(IL_ORIGIN_SET);
-    EXPECT_EQ(rgb, (std::vector<unsigned char>{255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 255}));
+    ViewedImage skin = readViewedImage(folder.file("my_model_skin.png"), IL_RGB);
+    ASSERT_EQ(skin.bytes.size(), 12u);
+    EXPECT_EQ(skin.bytes,
+              (std::vector<unsigned char>{255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 255}));
 }
 
 TEST(ConvertNames, WordsPathsAndMaterialVariants) {

@@ -42,7 +42,8 @@ expect_answer 2 "" "^usage: korvalin" --textures
 
 start_app "$folder" --textures "$samples" "$samples/cube.msh"
 window="$(wait_for_window Korvalin)"
-xprop -id "$window" _NET_WM_ICON | grep -q "Icon (48 x 48)" || fail "the window has no 48 px icon"
+icons="$(xprop -id "$window" _NET_WM_ICON)"
+[[ "$icons" == *"Icon (48 x 48)"* ]] || fail "the window has no 48 px icon"
 wait_for_mesh_drawn "$window" "$E2E_TMP/cube.png"
 read -r lit brown _ <<<"$(image_stats "$E2E_TMP/cube.png")"
 ((brown >= 2000)) || fail "only $brown brown pixels of $lit lit: the cube is not textured"

@@ -72,3 +72,26 @@ StoredImage readImageFile(const std::string& path) {
     ilDeleteImages(1, &name);
     return stored;
 }
+
+ViewedImage readViewedImage(const std::string& path, ILenum format) {
+    ViewedImage viewed;
+    ilInit();
+    ilEnable(IL_ORIGIN_SET);
+    ilOriginFunc(IL_ORIGIN_UPPER_LEFT);
+    ILuint name = 0;
+    ilGenImages(1, &name);
+    ilBindImage(name);
+    if (ilLoadImage(path.c_str())) {
+        viewed.storedFormat = ilGetInteger(IL_IMAGE_FORMAT);
+        if (ilConvertImage(format, IL_UNSIGNED_BYTE) &&
+            ilGetInteger(IL_IMAGE_ORIGIN) == IL_ORIGIN_UPPER_LEFT) {
+            viewed.width = ilGetInteger(IL_IMAGE_WIDTH);
+            viewed.height = ilGetInteger(IL_IMAGE_HEIGHT);
+            const unsigned char* data = ilGetData();
+            viewed.bytes.assign(data, data + ilGetInteger(IL_IMAGE_SIZE_OF_DATA));
+        }
+    }
+    ilDeleteImages(1, &name);
+    ilDisable(IL_ORIGIN_SET);
+    return viewed;
+}

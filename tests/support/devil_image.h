@@ -31,3 +31,14 @@ struct StoredImage {
 };
 
 StoredImage readImageFile(const std::string& path);
+
+// A picture file as it is viewed: rows from the top, converted to one byte a channel in format
+// (IL_RGB or IL_RGBA). storedFormat is the format the file held. Empty bytes when unreadable.
+struct ViewedImage {
+    int width = 0;
+    int height = 0;
+    ILint storedFormat = 0;
+    std::vector<unsigned char> bytes;
+};
+
+ViewedImage readViewedImage(const std::string& path, ILenum format);

@@ -56,24 +56,11 @@ struct Picture {
 };
 
 bool readPicture(const std::string& path, Picture& picture) {
-    ilInit();
-    // Rows handed out top first, whatever order the file keeps them in.
-    ilEnable(IL_ORIGIN_SET);
-    ilOriginFunc(IL_ORIGIN_UPPER_LEFT);
-    ILuint image = 0;
-    ilGenImages(1, &image);
-    ilBindImage(image);
-    bool read = ilLoadImage(path.c_str()) && ilConvertImage(IL_RGB, IL_UNSIGNED_BYTE) &&
-                ilGetInteger(IL_IMAGE_ORIGIN) == IL_ORIGIN_UPPER_LEFT;
-    if (read) {
-        picture.width = ilGetInteger(IL_IMAGE_WIDTH);
-        picture.height = ilGetInteger(IL_IMAGE_HEIGHT);
-        const unsigned char* data = ilGetData();
-        picture.rgb.assign(data,
-                           data + static_cast<std::size_t>(picture.width) * picture.height * 3);
-    }
-    ilDeleteImages(1, &image);
-    return read;
+    ViewedImage viewed = readViewedImage(path, IL_RGB);
+    picture.width = viewed.width;
+    picture.height = viewed.height;
+    picture.rgb = std::move(viewed.bytes);
+    return !picture.rgb.empty();
 }
 
 struct Vertex {

@@ -2,6 +2,7 @@
 // its field codes filled in and the built korvalin-render in place of the bare name, on the
 // samples, on models far from the origin or much larger than the default view, and on hostile
 // files. A run that hangs is stopped by the test's timeout.
+#include "tests/support/devil_image.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/tool_process.h"
 
@@ -68,20 +69,12 @@ struct Picture {
 };
 
 bool readPicture(const std::string& path, Picture& picture) {
-    ilInit();
-    ilEnable(IL_ORIGIN_SET);
-    ilOriginFunc(IL_ORIGIN_UPPER_LEFT);
-    ILuint image = 0;
-    ilGenImages(1, &image);
-    ilBindImage(image);
-    bool read = readWholeFile(path).starts_with("\x89PNG") && ilLoadImage(path.c_str());
-    picture.storedWithAlpha = ilGetInteger(IL_IMAGE_FORMAT) == IL_RGBA;
-    if (read && ilConvertImage(IL_RGBA, IL_UNSIGNED_BYTE)) {
-        picture.width = ilGetInteger(IL_IMAGE_WIDTH);
-        picture.height = ilGetInteger(IL_IMAGE_HEIGHT);
-        picture.rgba.assign(ilGetData(), ilGetData() + picture.width * picture.height * 4);
-    }
-    ilDeleteImages(1, &image);
+    if (!readWholeFile(path).starts_with("\x89PNG")) return false;
+    ViewedImage viewed = readViewedImage(path, IL_RGBA);
+    picture.storedWithAlpha = viewed.storedFormat == IL_RGBA;
+    picture.width = viewed.width;
+    picture.height = viewed.height;
+    picture.rgba = std::move(viewed.bytes);
     return !picture.rgba.empty();
 }
 

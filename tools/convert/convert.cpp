@@ -66,6 +66,17 @@ constexpr unsigned importSteps = aiProcess_Triangulate | aiProcess_SortByPType |
                                  aiProcess_GenSmoothNormals | aiProcess_GenUVCoords |
                                  aiProcess_TransformUVCoords | aiProcess_ValidateDataStructure;
 
+// Every file written goes in place at once, OUT last.
+bool commitOutput(OutputFiles& files, const std::string& outputPath, Progress& progress,
+                  std::string& error) {
+    if (!files.commit(outputPath)) {
+        error = files.error();
+        return false;
+    }
+    progress.finish();
+    return true;
+}
+
 } // namespace
 
 bool convertIntoMsh(const ConvertOptions& options, Progress& progress, Notes& notes,
@@ -95,12 +106,7 @@ bool convertIntoMsh(const ConvertOptions& options, Progress& progress, Notes& no
         error = files.error();
         return false;
     }
-    if (!files.commit(options.outputPath)) {
-        error = files.error();
-        return false;
-    }
-    progress.finish();
-    return true;
+    return commitOutput(files, options.outputPath, progress, error);
 }
 
 bool convertFromMsh(const ConvertOptions& options, Progress& progress, Notes& notes,
@@ -145,10 +151,5 @@ bool convertFromMsh(const ConvertOptions& options, Progress& progress, Notes& no
         error = "the exporter wrote no " + options.outputPath;
         return false;
     }
-    if (!files.commit(options.outputPath)) {
-        error = files.error();
-        return false;
-    }
-    progress.finish();
-    return true;
+    return commitOutput(files, options.outputPath, progress, error);
 }
