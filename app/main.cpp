@@ -2,12 +2,13 @@
 #include "app/command_line.h"
 #include "app/viewer_state.h"
 #include "app/viewer_window.h"
-#include "platform/fltk/fltk_services.h"
+#include "platform/desktop_services.h"
 #include "platform/platform_services.h"
 #include "settings/open_mesh_command.h"
 #include "settings/settings_file.h"
 
 #include <cstdio>
+#include <memory>
 
 namespace {
 constexpr int exitBadUsage = 2;
@@ -37,18 +38,18 @@ int main(int argc, char** argv) {
     CommandLine commandLine = parseCommandLine(argc, argv);
     int status = 0;
     if (answeredWithoutWindow(commandLine, status)) return status;
-    FltkServices fltk;
-    setPlatformServices(&fltk);
+    std::unique_ptr<PlatformServices> desktop = makeDesktopServices();
+    setPlatformServices(desktop.get());
     // The settings stay with the directory the viewer was started in, wherever it goes later.
     char startDirectory[256];
-    if (fltk.currentDirectory(startDirectory, sizeof startDirectory))
+    if (desktop->currentDirectory(startDirectory, sizeof startDirectory))
         buildSettingsPath(startDirectory);
     loadSettings();
     if (commandLine.texturesDir) useTexturesDirectoryForThisRun(commandLine.texturesDir);
     if (!openViewerWindow()) return 1;
     if (commandLine.meshPath) openMeshPath(mainWindow, commandLine.meshPath, paintEnabled);
     Message message;
-    while (fltk.getMessage(message))
-        fltk.dispatchMessage(message);
+    while (desktop->getMessage(message))
+        desktop->dispatchMessage(message);
     return 0;
 }

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "platform/isolated_process.h"
 #include "platform/mapped_buffer.h"
 
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -16,27 +16,30 @@ struct DecodedImage {
 };
 
 // Decodes image files as the texture loader always has (the image library's load, type from
-// the name's extension or else from the content, then conversion to RGBA), but in an isolated
-// helper process that serves a whole texture list: a file that crashes, hangs or exhausts the
-// library only fails to decode, and the files after it decode as if it had not been there.
-// A result wider or taller than maxSide, or whose byte count does not match its size, is
-// refused before anything is allocated for it.
+// the name's extension or else from the content, then conversion to RGBA). On Linux this runs
+// in an isolated helper process that serves a whole texture list: a file that crashes, hangs or
+// exhausts the library only fails to decode, and the files after it decode as if it had not
+// been there (image_decoder_isolated.cpp). On Windows the library decodes in the program itself
+// (image_decoder_in_process.cpp). A result wider or taller than maxSide, or whose byte count
+// does not match its size, is refused.
 class ImageDecoder {
   public:
     using Take = std::function<void(std::size_t index, DecodedImage& image)>;
 
+    ImageDecoder();
+    ~ImageDecoder();
+    ImageDecoder(const ImageDecoder&) = delete;
+    ImageDecoder& operator=(const ImageDecoder&) = delete;
+
     // Decodes the files in order, handing each image that decodes to take; while one is being
-    // taken, the helper already decodes the next.
+    // taken, a helper already decodes the next.
     void decodeAll(const std::vector<std::string>& paths, unsigned maxSide, const Take& take);
     bool decode(const char* path, unsigned maxSide, DecodedImage& image);
-    // Ends the helper; the next decode starts a new one.
-    void end() { helper.stop(); }
+    // Ends the helper, if any; the next decode starts a new one.
+    void end();
 
   private:
-    enum class Outcome { decoded, failed, helperLost };
-    Outcome receive(unsigned maxSide, DecodedImage& image);
-
-    IsolatedProcess helper;
-    IsolationLimits limits;
-    std::size_t servedByHelper = 0;
+    // What the system's way of decoding keeps between calls.
+    struct Worker;
+    std::unique_ptr<Worker> worker;
 };

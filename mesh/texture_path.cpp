@@ -1,5 +1,7 @@
 #include "mesh/texture_path.h"
 
+#include "platform/path_rules.h"
+
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -27,19 +29,21 @@ bool buildTexturePath(const char* directory, const char* name, char* path, std::
     std::size_t nameLength = std::strlen(name);
     if (pathSize == 0 || directoryLength + 1 + nameLength >= pathSize) return false;
     std::memcpy(path, directory, directoryLength);
-    path[directoryLength] = '/';
+    path[directoryLength] = pathSeparator();
     char* namePart = path + directoryLength + 1;
     for (std::size_t i = 0; i < nameLength; ++i)
-        namePart[i] = name[i] == '\\' ? '/' : name[i];
+        namePart[i] = nativeNameCharacter(name[i]);
     namePart[nameLength] = '\0';
     return true;
 }
 
 void resolveImageFileCase(char* path, std::size_t pathSize) {
+    if (!fileNamesCaseSensitive()) return;
     std::error_code error;
     if (std::filesystem::exists(path, error)) return;
-    const char* slash = std::strrchr(path, '/');
-    std::string folder = slash ? std::string(path, slash - path + 1) : std::string("./");
+    const char* slash = std::strrchr(path, pathSeparator());
+    std::string folder =
+        slash ? std::string(path, slash - path + 1) : std::string{'.', pathSeparator()};
     const char* fileName = slash ? slash + 1 : path;
     if (*fileName == '\0') return;
     std::filesystem::directory_iterator entries(folder, error);

@@ -52,3 +52,7 @@ bool replaceFileContents(const char* path, const char* data, std::size_t size) {
     unlink(temporary);
     return false;
 }
+
+bool replaceTextFileContents(const char* path, const char* text, std::size_t size) {
+    return replaceFileContents(path, text, size);
+}

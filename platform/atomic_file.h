@@ -6,3 +6,7 @@
 // to a new file beside it, reach the disk, and only then take the target's name. On failure
 // the target is left as it was, no temporary file stays behind, and the result is false.
 bool replaceFileContents(const char* path, const char* data, std::size_t size);
+
+// The same for text: each '\n' is written as the system's text files end a line (LF on Linux,
+// CR LF on Windows, as a stream in text mode writes it).
+bool replaceTextFileContents(const char* path, const char* text, std::size_t size);

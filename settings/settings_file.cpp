@@ -3,6 +3,7 @@
 #include "mesh/mesh_scene.h"
 #include "mesh/number_scan.h"
 #include "platform/atomic_file.h"
+#include "platform/path_rules.h"
 #include "render/sensitivity.h"
 
 #include <cmath>
@@ -57,8 +58,8 @@ void scanSensitivity(const char* line, float& sensitivity) {
 } // namespace
 
 bool buildSettingsPath(const char* directory) {
-    int length =
-        std::snprintf(settingsPath, sizeof settingsPath, "%s/%s", directory, "Korvalin.ini");
+    int length = std::snprintf(settingsPath, sizeof settingsPath, "%s%c%s", directory,
+                               pathSeparator(), "Korvalin.ini");
     if (length >= 0 && static_cast<std::size_t>(length) < sizeof settingsPath) return true;
     settingsPath[0] = '\0';
     return false;
@@ -88,7 +89,7 @@ bool saveSettings() {
                       static_cast<double>(zoomSensitivity),
                       runOnlyTexturesDir ? storedTexturesDir : meshScene.texturesDirectory());
     if (length < 0 || static_cast<std::size_t>(length) >= sizeof content) return false;
-    return replaceFileContents(settingsPath, content, static_cast<std::size_t>(length));
+    return replaceTextFileContents(settingsPath, content, static_cast<std::size_t>(length));
 }
 
 void useTexturesDirectoryForThisRun(const char* directory) {

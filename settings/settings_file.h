@@ -2,8 +2,8 @@
 
 #include <cstddef>
 
-// Where the settings live: the start-up directory, '/', "Korvalin.ini". Empty when that path
-// did not fit; the settings are then neither read nor written.
+// Where the settings live: the start-up directory, the system's separator, "Korvalin.ini".
+// Empty when that path did not fit; the settings are then neither read nor written.
 extern char settingsPath[256];
 
 // Builds settingsPath from the directory; false (and an empty path) when it does not fit.
@@ -13,7 +13,8 @@ bool buildSettingsPath(const char* directory);
 // set, even when empty). False when the file cannot be opened; nothing changes then.
 bool loadSettings();
 
-// Writes the three settings, replacing the file whole or not at all. False when it cannot.
+// Writes the three settings as a text file with the system's line ends, replacing the file
+// whole or not at all. False when it cannot.
 bool saveSettings();
 
 // A textures folder for this run only, such as one named on the command line: the file keeps

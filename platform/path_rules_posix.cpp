@@ -1,0 +1,13 @@
+#include "platform/path_rules.h"
+
+char pathSeparator() {
+    return '/';
+}
+
+char nativeNameCharacter(char written) {
+    return written == '\\' ? '/' : written;
+}
+
+bool fileNamesCaseSensitive() {
+    return true;
+}

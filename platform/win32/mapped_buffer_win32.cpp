@@ -1,0 +1,49 @@
+#include "platform/mapped_buffer.h"
+
+#include "platform/win32/windows_api.h"
+
+#include <cstdlib>
+#include <utility>
+
+namespace {
+constexpr std::size_t mappedFrom = std::size_t{1} << 20;
+} // namespace
+
+MappedBuffer::MappedBuffer(MappedBuffer&& other) noexcept
+    : bytes(std::exchange(other.bytes, nullptr)), length(std::exchange(other.length, 0)) {}
+
+MappedBuffer& MappedBuffer::operator=(MappedBuffer&& other) noexcept {
+    if (this != &other) {
+        release();
+        bytes = std::exchange(other.bytes, nullptr);
+        length = std::exchange(other.length, 0);
+    }
+    return *this;
+}
+
+MappedBuffer::~MappedBuffer() {
+    release();
+}
+
+// Large buffers are committed pages of their own, which the system zero-fills as they are
+// first written.
+bool MappedBuffer::allocate(std::size_t size) {
+    release();
+    if (size == 0) return true;
+    void* memory = size < mappedFrom
+                       ? std::malloc(size)
+                       : VirtualAlloc(nullptr, size, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+    if (!memory) return false;
+    bytes = static_cast<unsigned char*>(memory);
+    length = size;
+    return true;
+}
+
+void MappedBuffer::release() {
+    if (bytes && length < mappedFrom)
+        std::free(bytes);
+    else if (bytes)
+        VirtualFree(bytes, 0, MEM_RELEASE);
+    bytes = nullptr;
+    length = 0;
+}

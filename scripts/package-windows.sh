@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Packs the Windows program into build-win32/korvalin-<version>-win32.zip: korvalin.exe, the
+# samples and README-Windows.txt (DevIL.dll is the user's own). Brings korvalin.exe up to date
+# with scripts/build-windows.sh first, and installs zip when it is missing.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+folder=$root/build-win32
+"$root/scripts/build-windows.sh" >/dev/null
+
+if ! command -v zip >/dev/null; then
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  export DEBIAN_FRONTEND=noninteractive
+  $sudo apt-get update -qq
+  $sudo apt-get install -y -qq --no-install-recommends zip
+fi
+
+version=$(sed -n 's/^project(Korvalin VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
+name=korvalin-$version-win32
+staging=$(mktemp -d "$folder/package.XXXXXX")
+trap 'rm -rf -- "$staging"' EXIT
+mkdir -p "$staging/$name/samples"
+cp "$folder/korvalin.exe" "$staging/$name/"
+# Windows users read it with Notepad: CR LF line ends.
+sed 's/$/\r/' "$root/platform/win32/README-Windows.txt" >"$staging/$name/README-Windows.txt"
+cp "$root"/samples/*.msh "$root"/samples/*.png "$root"/samples/*.tga "$root"/samples/*.dds \
+  "$staging/$name/samples/"
+rm -f "$folder/$name.zip"
+(cd "$staging" && zip -q -X -r "$folder/$name.zip" "$name")
+echo "$folder/$name.zip"
