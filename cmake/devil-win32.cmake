@@ -12,10 +12,19 @@ set(devil_include ${CMAKE_BINARY_DIR}/devil-include)
 file(MAKE_DIRECTORY ${devil_include}/IL)
 configure_file(${KORVALIN_DEVIL_HEADERS}/IL/il.h ${devil_include}/IL/il.h COPYONLY)
 
+# 64-bit Windows has one calling convention and no decorated names: the list loses its @N.
 set(devil_def ${CMAKE_SOURCE_DIR}/cmake/DevIL.def)
+set(kill_at --kill-at)
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  file(READ ${devil_def} exports)
+  string(REGEX REPLACE "@[0-9]+" "" exports "${exports}")
+  set(devil_def ${CMAKE_BINARY_DIR}/DevIL.def)
+  file(WRITE ${devil_def} "${exports}")
+  set(kill_at "")
+endif()
 set(devil_import_library ${CMAKE_BINARY_DIR}/libDevIL.dll.a)
 add_custom_command(OUTPUT ${devil_import_library}
-  COMMAND ${CMAKE_DLLTOOL} --input-def ${devil_def} --dllname DevIL.dll --kill-at
+  COMMAND ${CMAKE_DLLTOOL} --input-def ${devil_def} --dllname DevIL.dll ${kill_at}
     --output-lib ${devil_import_library}
   DEPENDS ${devil_def}
   COMMENT "Making the DevIL.dll import library"

@@ -5,6 +5,7 @@
 #include "mesh/number_scan.h"
 #include "mesh/texture_loader.h"
 #include "mesh/texture_path.h"
+#include "platform/path_rules.h"
 
 #include <cstring>
 #include <new>
@@ -206,7 +207,7 @@ void MeshFileReader::readTextureEntry(int number, TextureList& list) {
     const char* entryLine = in.readLine();
     scanWord(entryLine, name, sizeof(TextureName));
     for (char* c = name; *c; ++c)
-        if (*c == '\\') *c = '/';
+        *c = nativeNameCharacter(*c);
     char imagePath[textFieldSize];
     if (!buildTexturePath(meshScene.texturesDir, name, imagePath, sizeof imagePath)) return;
     resolveImageFileCase(imagePath, sizeof imagePath);

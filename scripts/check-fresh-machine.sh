@@ -5,8 +5,10 @@
 # Xvfb (scripts/check-run-command.sh: the viewer's window must come up showing the textured
 # sample and quit cleanly). Then it builds the Debian package there (scripts/build-package.sh,
 # lintian included) and installs it with apt in a second clean root, a copy of the first taken
-# before anything was installed, where scripts/check-installed-package.sh tries it.
-# Ends with one summary line; exit 0 only when all three worked.
+# before anything was installed, where scripts/check-installed-package.sh tries it. Last, the
+# README's optional third command there: the Windows program's builds and its Wine suite
+# (scripts/run-windows-tests.sh).
+# Ends with one summary line; exit 0 only when all four worked.
 #
 #   scripts/check-fresh-machine.sh
 #
@@ -37,7 +39,8 @@ readme_command() {
 
 test_command=$(readme_command "Run every test")
 run_command=$(readme_command "Run the viewer")
-if [ -z "$test_command" ] || [ -z "$run_command" ]; then
+if [ -z "$test_command" ] || [ -z "$run_command" ] ||
+  [ -z "$(readme_command "Build the Windows program")" ]; then
   echo "fresh-machine: FAILED: the README's test or run command was not found" >&2
   exit 1
 fi
@@ -132,10 +135,19 @@ if [ "$package_status" -eq 0 ]; then
 fi
 package_seconds=$((SECONDS - started))
 
+windows_command=$(readme_command "Build the Windows program")
+say "running the README's Windows command: $windows_command"
+started=$SECONDS
+windows_status=0
+run_in_root "$run_timeout" "$windows_command" || windows_status=$?
+windows_seconds=$((SECONDS - started))
+
 verdict() { [ "$1" -eq 0 ] && echo "passed" || echo "FAILED (exit $1)"; }
 summary="\"$test_command\" $(verdict "$test_status") in $test_seconds s;"
 summary+=" \"$run_command\" $(verdict "$run_status") in $run_seconds s;"
-summary+=" the package $(verdict "$package_status") in $package_seconds s"
+summary+=" the package $(verdict "$package_status") in $package_seconds s;"
+summary+=" \"$windows_command\" $(verdict "$windows_status") in $windows_seconds s"
 summary+=" (clean Debian 12 root, commit ${commit:0:12})"
 echo "fresh-machine: $summary"
-[ "$test_status" -eq 0 ] && [ "$run_status" -eq 0 ] && [ "$package_status" -eq 0 ]
+[ "$test_status" -eq 0 ] && [ "$run_status" -eq 0 ] && [ "$package_status" -eq 0 ] &&
+  [ "$windows_status" -eq 0 ]

@@ -1,0 +1,58 @@
+/* A test-only DevIL.dll for Wine: each Windows entry point (stdcall) calls the same function of
+ * Debian's libIL.so.1, so that korvalin.exe decodes its textures under Wine with the
+ * very DevIL code the Linux program uses. File names arrive as Windows paths and are handed to
+ * libIL as the Unix paths Wine maps them to. */
+#include <stdarg.h>
+
+#include <windef.h>
+#include <winbase.h>
+#include <winnls.h>
+
+/* The Linux library's declarations: cdecl, no import decoration. */
+#define IL_STATIC_LIB
+#include <IL/il.h>
+
+/* The Unix path of a Windows one, allocated on the process heap; NULL when it has none. */
+static char* unix_path(const char* windows_path) {
+    int length;
+    WCHAR* wide;
+    char* path;
+    if (!windows_path) return NULL;
+    length = MultiByteToWideChar(CP_ACP, 0, windows_path, -1, NULL, 0);
+    if (length <= 0) return NULL;
+    wide = HeapAlloc(GetProcessHeap(), 0, length * sizeof(WCHAR));
+    if (!wide) return NULL;
+    MultiByteToWideChar(CP_ACP, 0, windows_path, -1, wide, length);
+    path = wine_get_unix_file_name(wide);
+    HeapFree(GetProcessHeap(), 0, wide);
+    return path;
+}
+
+void WINAPI forward_ilInit(void) { ilInit(); }
+
+void WINAPI forward_ilGenImages(ILsizei count, ILuint* images) { ilGenImages(count, images); }
+
+void WINAPI forward_ilBindImage(ILuint image) { ilBindImage(image); }
+
+void WINAPI forward_ilDeleteImages(ILsizei count, const ILuint* images) {
+    ilDeleteImages(count, images);
+}
+
+ILboolean WINAPI forward_ilLoadImage(const char* file_name) {
+    char* path = unix_path(file_name);
+    ILboolean loaded;
+    if (!path) return IL_FALSE;
+    loaded = ilLoadImage(path);
+    HeapFree(GetProcessHeap(), 0, path);
+    return loaded;
+}
+
+
+
+ILboolean WINAPI forward_ilConvertImage(ILenum format, ILenum type) {
+    return ilConvertImage(format, type);
+}
+
+ILint WINAPI forward_ilGetInteger(ILenum mode) { return ilGetInteger(mode); }
+
+ILubyte* WINAPI forward_ilGetData(void) { return ilGetData(); }

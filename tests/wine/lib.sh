@@ -1,0 +1,129 @@
+# Shared helpers of the Wine suite: the Windows program (korvalin.exe) run by Wine on a private
+# Xvfb, driven with xdotool through its native menus and the system's own common dialogs. Built
+# on the Linux end-to-end helpers (tests/e2e/lib.sh): the same Xvfb, waits, screenshots and
+# pixel statistics, and the same clean-up by process id.
+#
+# A test script starts with:
+#     set -euo pipefail
+#     source "$(dirname "$0")/lib.sh"
+#     wine_init "$@"      # korvalin.exe, DevIL.dll, the Linux korvalin-render
+#
+# The Wine prefix is made once by the runner (tests/wine/run.sh) and named in WINEPREFIX; each
+# test stops the prefix's wineserver at exit, so nothing of Wine outlives it.
+
+# shellcheck source=tests/e2e/lib.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../e2e/lib.sh"
+
+readonly WINE_LOADER=/usr/lib/wine/wine64
+readonly WINE_SERVER=/usr/lib/wine/wineserver64
+KORVALIN_RENDER=""
+APP_FOLDER=""
+
+wine_cleanup() {
+    local status=$?
+    "$WINE_SERVER" -k 2>/dev/null || true
+    (exit "$status")
+    e2e_cleanup
+}
+
+wine_init() {
+    local exe="$1" devil="${2:-}"
+    KORVALIN_RENDER="${3:-}"
+    e2e_init "$exe"
+    trap wine_cleanup EXIT
+    [[ -f "$devil" ]] || fail "no DevIL.dll for the program: '$devil'"
+    [[ -x "$KORVALIN_RENDER" ]] || fail "no korvalin-render to compare with: '$KORVALIN_RENDER'"
+    [[ -d "${WINEPREFIX:-}" ]] || fail "no Wine prefix in WINEPREFIX"
+    export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+    # The program as users install it: DevIL.dll beside korvalin.exe.
+    APP_FOLDER="$(new_folder app)"
+    cp "$exe" "$APP_FOLDER/korvalin.exe"
+    cp "$devil" "$APP_FOLDER/DevIL.dll"
+}
+
+# The Windows name of a Unix path, through Wine's Z: drive.
+windows_path() {
+    printf 'Z:%s' "${1//\//\\}"
+}
+
+# start_wine_app FOLDER [ARGUMENT...]: korvalin.exe with FOLDER as its current directory.
+start_wine_app() {
+    local folder="$1" started=$SECONDS
+    shift
+    (cd -- "$folder" && exec "$WINE_LOADER" "$APP_FOLDER/korvalin.exe" "$@") \
+        >"$E2E_TMP/app.log" 2>&1 &
+    APP_PID=$!
+    APP_STATUS=""
+    window="$(wait_for_window Korvalin 60)"
+    log "korvalin.exe started in $folder (pid $APP_PID), window shown after $((SECONDS - started)) s"
+}
+
+# Prints the menu bar's height: the rows above the client area's first black row.
+menu_bar_height() {
+    local x y w h shot="$E2E_TMP/menu-poll.png" row
+    read -r x y w h <<<"$(window_geometry "$window")"
+    screenshot "$shot"
+    for ((row = 1; row < 60; row++)); do
+        is_black "$(pixel "$shot" $((x + w / 2)) $((y + row)))" && {
+            echo "$row"
+            return 0
+        }
+    done
+    fail "no black client area below the menu bar"
+}
+
+# Clicks a point of the window, in window coordinates.
+click_window() {
+    local x y w h
+    read -r x y w h <<<"$(window_geometry "$window")"
+    xdotool mousemove $((x + $1)) $((y + $2)) click 1
+}
+
+# wine_menu TITLE_X ITEM_Y: opens the menu whose title is at TITLE_X on the bar and clicks the
+# item ITEM_Y pixels below the bar's top (the drop-down's rows are 17 px, the first at 30).
+wine_menu() {
+    click_window "$1" 10
+    sleep 0.5
+    click_window $(($1 + 30)) "$2"
+}
+readonly FILE_MENU=16 OPTIONS_MENU=60
+readonly OPEN_ITEM=30 TEXTURES_ITEM=47 QUIT_ITEM=64 SENSITIVITY_ITEM=30
+
+# Types a path into the common file dialog's name box (which has the focus) and opens it.
+open_through_dialog() {
+    local dialog
+    wine_menu $FILE_MENU $OPEN_ITEM
+    dialog="$(wait_for_window Open 20)"
+    sleep 0.5
+    xdotool type --delay 5 "$(windows_path "$1")"
+    xdotool key Return
+    wait_for_window_gone Open 20
+}
+
+# wine_client_shot FILE: the client area below the menu bar.
+wine_client_shot() {
+    local x y w h menu
+    read -r x y w h <<<"$(window_geometry "$window")"
+    menu="$(menu_bar_height)"
+    import -window root -crop "${w}x$((h - menu))+${x}+$((y + menu))" +repage "$1" ||
+        fail "screenshot of the client area failed"
+}
+
+# Waits until the client area shows something lit and saves it, settled, to FILE.
+wait_for_wine_mesh() {
+    local file="$1" i lit previous=""
+    for ((i = 0; i < 80; i++)); do
+        app_is_running || fail "korvalin.exe ended while the mesh was loading"
+        wine_client_shot "$file"
+        read -r lit _ <<<"$(image_stats "$file")"
+        if ((lit > 0)) && [[ "$lit" == "$previous" ]]; then return 0; fi
+        previous=$lit
+        sleep 0.25
+    done
+    fail "no mesh drawn within 20 s"
+}
+
+quit_wine_app() {
+    wine_menu $FILE_MENU $QUIT_ITEM
+    wait_for_app_exit 20
+}
