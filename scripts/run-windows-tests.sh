@@ -14,6 +14,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-windows-deps.sh"
 
 "$root/scripts/build-windows.sh" >/dev/null
+"$root/tests/wine/check_program_file.sh" "$root/build-win32/korvalin.exe"
 zip=$("$root/scripts/package-windows.sh")
 echo "windows: $(stat -c %s "$root/build-win32/korvalin.exe") bytes korvalin.exe (32-bit), $(basename "$zip")"
 
