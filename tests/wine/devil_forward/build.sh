@@ -7,7 +7,7 @@ root=$(cd "$here/../../.." && pwd)
 out=${1:-$root/build-wine}
 mkdir -p "$out"
 if [ ! "$out/DevIL.dll" -nt "$here/devil_forward.c" ] || [ ! "$out/DevIL.dll" -nt "$here/DevIL.spec" ]; then
-  winegcc -m64 -shared -O2 -Wall -Wextra -Werror -o "$out/DevIL.dll" "$here/DevIL.spec" \
+  /usr/lib/wine/winegcc -m64 -shared -O2 -Wall -Wextra -Werror -o "$out/DevIL.dll" "$here/DevIL.spec" \
     "$here/devil_forward.c" -lIL >&2
   # winegcc names a winelib DLL NAME.so; Wine loads the ELF file under the DLL's own name.
   mv -f "$out/DevIL.dll.so" "$out/DevIL.dll"
