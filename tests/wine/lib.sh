@@ -18,6 +18,7 @@ readonly WINE_LOADER=/usr/lib/wine/wine64
 readonly WINE_SERVER=/usr/lib/wine/wineserver64
 KORVALIN_RENDER=""
 APP_FOLDER=""
+MENU_HEIGHT=""
 
 wine_cleanup() {
     local status=$?
@@ -56,20 +57,25 @@ start_wine_app() {
     APP_STATUS=""
     window="$(wait_for_window Korvalin 60)"
     log "korvalin.exe started in $folder (pid $APP_PID), window shown after $((SECONDS - started)) s"
+    MENU_HEIGHT="$(menu_bar_height)"
 }
 
-# Prints the menu bar's height: the rows above the client area's first black row.
+# Prints the menu bar's height: the rows above the client area's first black row, looked for
+# near the left edge (clear of a model in the middle) until the client area is first painted.
 menu_bar_height() {
-    local x y w h shot="$E2E_TMP/menu-poll.png" row
+    local x y w h shot="$E2E_TMP/menu-poll.png" row i
     read -r x y w h <<<"$(window_geometry "$window")"
-    screenshot "$shot"
-    for ((row = 1; row < 60; row++)); do
-        is_black "$(pixel "$shot" $((x + w / 2)) $((y + row)))" && {
-            echo "$row"
-            return 0
-        }
+    for ((i = 0; i < 80; i++)); do
+        screenshot "$shot"
+        for ((row = 1; row < 60; row++)); do
+            is_black "$(pixel "$shot" $((x + 8)) $((y + row)))" && {
+                echo "$row"
+                return 0
+            }
+        done
+        sleep 0.25
     done
-    fail "no black client area below the menu bar"
+    fail "no black client area below the menu bar within 20 s"
 }
 
 # Clicks a point of the window, in window coordinates.
@@ -102,10 +108,9 @@ open_through_dialog() {
 
 # wine_client_shot FILE: the client area below the menu bar.
 wine_client_shot() {
-    local x y w h menu
+    local x y w h
     read -r x y w h <<<"$(window_geometry "$window")"
-    menu="$(menu_bar_height)"
-    import -window root -crop "${w}x$((h - menu))+${x}+$((y + menu))" +repage "$1" ||
+    import -window root -crop "${w}x$((h - MENU_HEIGHT))+${x}+$((y + MENU_HEIGHT))" +repage "$1" ||
         fail "screenshot of the client area failed"
 }
 

@@ -13,7 +13,7 @@ start_xvfb
 folder="$(new_folder open)"
 printf '0.1\r\n2\r\n%s' "$(windows_path "$samples")" >"$folder/Korvalin.ini"
 start_wine_app "$folder"
-menu="$(menu_bar_height)"
+menu=$MENU_HEIGHT
 wine_client_shot "$E2E_TMP/empty.png"
 read -r lit _ <<<"$(image_stats "$E2E_TMP/empty.png")"
 ((lit == 0)) || fail "the client area shows $lit lit pixels before any mesh was opened"
