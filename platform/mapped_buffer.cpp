@@ -2,28 +2,11 @@
 
 #include <cstdlib>
 #include <sys/mman.h>
-#include <utility>
 
 namespace {
 constexpr std::size_t mappedFrom = std::size_t{1} << 20;
 constexpr std::size_t populateUpTo = std::size_t{64} << 20;
 } // namespace
-
-MappedBuffer::MappedBuffer(MappedBuffer&& other) noexcept
-    : bytes(std::exchange(other.bytes, nullptr)), length(std::exchange(other.length, 0)) {}
-
-MappedBuffer& MappedBuffer::operator=(MappedBuffer&& other) noexcept {
-    if (this != &other) {
-        release();
-        bytes = std::exchange(other.bytes, nullptr);
-        length = std::exchange(other.length, 0);
-    }
-    return *this;
-}
-
-MappedBuffer::~MappedBuffer() {
-    release();
-}
 
 bool MappedBuffer::allocate(std::size_t size) {
     release();

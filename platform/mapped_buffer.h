@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <utility>
 
 // Memory left unwritten until used. From a megabyte up it is a mapping of its own, made present
 // in one call (up to 64 MiB): a large image's pixels then cost one system call instead of a
@@ -9,11 +10,19 @@
 class MappedBuffer {
   public:
     MappedBuffer() = default;
-    MappedBuffer(MappedBuffer&& other) noexcept;
-    MappedBuffer& operator=(MappedBuffer&& other) noexcept;
+    MappedBuffer(MappedBuffer&& other) noexcept
+        : bytes(std::exchange(other.bytes, nullptr)), length(std::exchange(other.length, 0)) {}
+    MappedBuffer& operator=(MappedBuffer&& other) noexcept {
+        if (this != &other) {
+            release();
+            bytes = std::exchange(other.bytes, nullptr);
+            length = std::exchange(other.length, 0);
+        }
+        return *this;
+    }
     MappedBuffer(const MappedBuffer&) = delete;
     MappedBuffer& operator=(const MappedBuffer&) = delete;
-    ~MappedBuffer();
+    ~MappedBuffer() { release(); }
 
     // Replaces the buffer with one of size bytes; false (and empty) when that much memory
     // cannot be had.
@@ -23,6 +32,7 @@ class MappedBuffer {
     bool empty() const { return length == 0; }
 
   private:
+    // Each system's own file frees what allocate took.
     void release();
 
     unsigned char* bytes = nullptr;

@@ -3,27 +3,10 @@
 #include "platform/win32/windows_api.h"
 
 #include <cstdlib>
-#include <utility>
 
 namespace {
 constexpr std::size_t mappedFrom = std::size_t{1} << 20;
 } // namespace
-
-MappedBuffer::MappedBuffer(MappedBuffer&& other) noexcept
-    : bytes(std::exchange(other.bytes, nullptr)), length(std::exchange(other.length, 0)) {}
-
-MappedBuffer& MappedBuffer::operator=(MappedBuffer&& other) noexcept {
-    if (this != &other) {
-        release();
-        bytes = std::exchange(other.bytes, nullptr);
-        length = std::exchange(other.length, 0);
-    }
-    return *this;
-}
-
-MappedBuffer::~MappedBuffer() {
-    release();
-}
 
 // Large buffers are committed pages of their own, which the system zero-fills as they are
 // first written.
