@@ -6,8 +6,8 @@ here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../../.." && pwd)
 out=${1:-$root/build-wine}
 mkdir -p "$out"
-if [ ! "$out/DevIL.dll" -nt "$here/devil_forward.c" ] || [ ! "$out/DevIL.dll" -nt "$here/DevIL.spec" ]; then
-  /usr/lib/wine/winegcc -m64 -shared -O2 -Wall -Wextra -Werror -o "$out/DevIL.dll" "$here/DevIL.spec" \
+if [ ! "$out/DevIL.dll" -nt "$here/devil_forward.c" ] || [ ! "$out/DevIL.dll" -nt "$here/devil_forward.def" ]; then
+  /usr/lib/wine/winegcc -m64 -shared -O2 -Wall -Wextra -Werror -o "$out/DevIL.dll" "$here/devil_forward.def" \
     "$here/devil_forward.c" -lIL >&2
   # winegcc names a winelib DLL NAME.so; Wine loads the ELF file under the DLL's own name.
   mv -f "$out/DevIL.dll.so" "$out/DevIL.dll"

@@ -1,4 +1,4 @@
-/* A test-only DevIL.dll for Wine: each Windows entry point (stdcall) calls the same function of
+/* A test-only DevIL.dll for Wine: each Windows entry point calls the same function of
  * Debian's libIL.so.1, so that korvalin.exe decodes its textures under Wine with the
  * very DevIL code the Linux program uses. File names arrive as Windows paths and are handed to
  * libIL as the Unix paths Wine maps them to. */
