@@ -4,7 +4,6 @@
 #include <sys/mman.h>
 
 namespace {
-constexpr std::size_t mappedFrom = std::size_t{1} << 20;
 constexpr std::size_t populateUpTo = std::size_t{64} << 20;
 } // namespace
 

@@ -32,6 +32,8 @@ class MappedBuffer {
     bool empty() const { return length == 0; }
 
   private:
+    static constexpr std::size_t mappedFrom = std::size_t{1} << 20;
+
     // Each system's own file frees what allocate took.
     void release();
 

@@ -4,10 +4,6 @@
 
 #include <cstdlib>
 
-namespace {
-constexpr std::size_t mappedFrom = std::size_t{1} << 20;
-} // namespace
-
 // Large buffers are committed pages of their own, which the system zero-fills as they are
 // first written.
 bool MappedBuffer::allocate(std::size_t size) {
