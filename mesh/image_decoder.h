@@ -3,6 +3,7 @@
 #include "platform/mapped_buffer.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -13,6 +14,18 @@ struct DecodedImage {
     unsigned width = 0;
     unsigned height = 0;
     MappedBuffer pixels; // width * height * 4 bytes
+};
+
+// What one texture list's decoding may cost. A file that takes far longer than its size can
+// explain is given up early: it is allowed floorMilliseconds plus its size at bytesPerSecond,
+// a rate at which even the most compressible images (deflate at its limit of about 1000 to 1,
+// one byte a pixel, expanded to four) come out at more than 80 MB of pixels a second. Past the
+// list's time, or its memory for pixels, the remaining files fail as missing ones do.
+struct DecodeBudget {
+    int listMilliseconds = 10000;
+    int floorMilliseconds = 1000;
+    long long bytesPerSecond = 20 << 10;
+    std::size_t memoryBytes = SIZE_MAX; // all images handed out together
 };
 
 // Decodes image files as the texture loader always has (the image library's load, type from
@@ -35,10 +48,14 @@ class ImageDecoder {
     // taken, a helper already decodes the next.
     void decodeAll(const std::vector<std::string>& paths, unsigned maxSide, const Take& take);
     bool decode(const char* path, unsigned maxSide, DecodedImage& image);
+    // Holds for the next decodeAll or decode; the isolated helper keeps to all of it, decoding
+    // in the program itself to none (a file cannot be given up there).
+    void setBudget(const DecodeBudget& newBudget) { budget = newBudget; }
     // Ends the helper, if any; the next decode starts a new one.
     void end();
 
   private:
+    DecodeBudget budget;
     // What the system's way of decoding keeps between calls.
     struct Worker;
     std::unique_ptr<Worker> worker;

@@ -3,12 +3,18 @@
 #include "platform/isolated_process.h"
 
 #include <IL/il.h>
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <deque>
 #include <fcntl.h>
 #include <numeric>
+#include <sys/mman.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
 
@@ -32,23 +38,49 @@ bool writeAll(int answers, const void* data, std::size_t size) {
     return true;
 }
 
+// From memory rather than a stream: the library then asks nothing about the file, and the
+// helper needs no stat call, which its filter refuses.
 bool loadBoundImage(int file, const char* path) {
-    FILE* stream = fdopen(file, "rb");
-    if (!stream) {
-        close(file);
-        return false;
-    }
-    bool loaded = ilLoadF(ilTypeFromExt(path), stream) && ilConvertImage(IL_RGBA, IL_UNSIGNED_BYTE);
-    std::fclose(stream);
+    const off_t size = lseek(file, 0, SEEK_END);
+    void* mapped =
+        size > 0 && size <= off_t{UINT32_MAX}
+            ? mmap(nullptr, static_cast<std::size_t>(size), PROT_READ, MAP_PRIVATE, file, 0)
+            : MAP_FAILED;
+    close(file);
+    if (mapped == MAP_FAILED) return false;
+    bool loaded = ilLoadL(ilTypeFromExt(path), mapped, static_cast<ILuint>(size)) &&
+                  ilConvertImage(IL_RGBA, IL_UNSIGNED_BYTE);
+    munmap(mapped, static_cast<std::size_t>(size));
     return loaded;
 }
 
-bool answer(int file, const char* path, int answers) {
+// Memory the library may take in one piece while it decodes the current image: the list's
+// memory left when it was asked for. An image claiming more in its header is refused before
+// its pixels are allocated.
+std::size_t allowance = SIZE_MAX;
+
+void* ILAPIENTRY allocateWithinAllowance(const ILsizei size) {
+    return size <= allowance ? std::malloc(size) : nullptr;
+}
+
+void ILAPIENTRY freeAllocated(const void* memory) {
+    std::free(const_cast<void*>(memory));
+}
+
+// What each request carries: the allowance, then the file's name (its extension tells the
+// library the type).
+struct ImageRequest {
+    std::uint64_t allowance;
+    char path[4096 - sizeof(std::uint64_t)]; // a request is at most 4096 bytes
+};
+
+bool answer(int file, const ImageRequest& request, int answers) {
+    allowance = request.allowance;
     ILuint image = 0;
     ilGenImages(1, &image);
     ilBindImage(image);
     ImageHeader header{0, 0};
-    if (loadBoundImage(file, path))
+    if (loadBoundImage(file, request.path))
         header = {static_cast<std::uint32_t>(ilGetInteger(IL_IMAGE_WIDTH)),
                   static_cast<std::uint32_t>(ilGetInteger(IL_IMAGE_HEIGHT))};
     const std::size_t size = std::size_t{header.width} * header.height * 4;
@@ -60,10 +92,31 @@ bool answer(int file, const char* path, int answers) {
 
 // The helper's work, behind the system-call filter: one answer per request.
 int serveImages(int requests, int answers) {
-    char path[4097];
-    for (int file; (file = receiveRequest(requests, path, sizeof path)) >= 0;)
-        if (!answer(file, path, answers)) return 1;
+    ilSetMemory(allocateWithinAllowance, freeAllocated);
+    ImageRequest request{};
+    for (int file;
+         (file = receiveRequest(requests, reinterpret_cast<char*>(&request), sizeof request)) >= 0;)
+        if (!answer(file, request, answers)) return 1;
     return 0;
+}
+
+// A regular file opened for the helper, and its size; a FIFO or a device is refused before it
+// could block the open or feed the library for ever.
+int openImageFile(const std::string& path, long long& size) {
+    int file = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    struct stat info {};
+    if (file >= 0 && fstat(file, &info) == 0 && S_ISREG(info.st_mode)) {
+        size = info.st_size;
+        return file;
+    }
+    if (file >= 0) close(file);
+    return -1;
+}
+
+long long monotonicMilliseconds() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return now.tv_sec * 1000LL + now.tv_nsec / 1000000;
 }
 
 enum class Outcome { decoded, failed, helperLost };
@@ -71,7 +124,7 @@ enum class Outcome { decoded, failed, helperLost };
 } // namespace
 
 struct ImageDecoder::Worker {
-    Outcome receive(unsigned maxSide, DecodedImage& image);
+    Outcome receive(unsigned maxSide, int milliseconds, DecodedImage& image);
 
     IsolatedProcess helper;
     IsolationLimits limits;
@@ -86,9 +139,9 @@ void ImageDecoder::end() {
     worker->helper.stop();
 }
 
-Outcome ImageDecoder::Worker::receive(unsigned maxSide, DecodedImage& image) {
+Outcome ImageDecoder::Worker::receive(unsigned maxSide, int milliseconds, DecodedImage& image) {
     ImageHeader header{};
-    helper.awaitAnswer();
+    helper.awaitAnswer(milliseconds);
     if (!helper.read(&header, sizeof header))
         return helper.stop() ? Outcome::helperLost : Outcome::failed;
     if (header.width == 0 && header.height == 0) return Outcome::failed;
@@ -119,13 +172,22 @@ void ImageDecoder::decodeAll(const std::vector<std::string>& paths, unsigned max
     IsolatedProcess& helper = worker->helper;
     const IsolationLimits& limits = worker->limits;
     std::size_t& servedByHelper = worker->servedByHelper;
+    const long long listEnd = monotonicMilliseconds() + budget.listMilliseconds;
+    std::size_t memoryLeft = budget.memoryBytes;
     // A few requests stay queued at the helper, so it never waits for us; not all of them, since
     // each holds an open file.
     constexpr std::size_t window = 8;
     std::deque<std::size_t> pending(paths.size()), queued;
     std::iota(pending.begin(), pending.end(), std::size_t{0});
     std::vector<bool> retried(paths.size(), false);
+    std::vector<long long> fileSizes(paths.size(), 0);
     while (!pending.empty() || !queued.empty()) {
+        const long long listLeft = listEnd - monotonicMilliseconds();
+        // Out of time or memory: what is left fails as missing files do.
+        if (listLeft <= 0 || memoryLeft == 0) {
+            helper.stop();
+            return;
+        }
         if (!helper.running()) {
             servedByHelper = 0;
             if (!helper.start(serveImages, limits)) return;
@@ -133,9 +195,13 @@ void ImageDecoder::decodeAll(const std::vector<std::string>& paths, unsigned max
         while (queued.size() < window && !pending.empty()) {
             std::size_t index = pending.front();
             pending.pop_front();
-            int file = open(paths[index].c_str(), O_RDONLY | O_CLOEXEC);
+            ImageRequest request{memoryLeft, {}};
+            if (paths[index].size() >= sizeof request.path) continue;
+            int file = openImageFile(paths[index], fileSizes[index]);
             if (file < 0) continue;
-            bool sent = helper.send(file, paths[index].c_str(), paths[index].size() + 1);
+            std::memcpy(request.path, paths[index].c_str(), paths[index].size() + 1);
+            bool sent =
+                helper.send(file, &request, offsetof(ImageRequest, path) + paths[index].size() + 1);
             close(file);
             if (!sent) {
                 pending.push_front(index);
@@ -152,8 +218,14 @@ void ImageDecoder::decodeAll(const std::vector<std::string>& paths, unsigned max
         queued.pop_front();
         DecodedImage image;
         const bool firstOfHelper = servedByHelper == 0;
-        Outcome outcome = worker->receive(maxSide, image);
-        if (outcome == Outcome::decoded) take(index, image);
+        const long long fileMilliseconds =
+            budget.floorMilliseconds + fileSizes[index] * 1000 / budget.bytesPerSecond;
+        Outcome outcome =
+            worker->receive(maxSide, static_cast<int>(std::min(listLeft, fileMilliseconds)), image);
+        if (outcome == Outcome::decoded && image.pixels.size() <= memoryLeft) {
+            memoryLeft -= image.pixels.size();
+            take(index, image);
+        }
         // A helper that has used half its CPU time makes way, so later images get their share.
         if (outcome == Outcome::decoded && servedByHelper % window == 0 &&
             helper.cpuSeconds() > limits.cpuSeconds / 2.0)

@@ -12,6 +12,11 @@ bool loadTexture(const char* imagePath, unsigned textureName);
 // loadTexture would one by one; the images are decoded while earlier ones are uploaded.
 void loadTextures(const std::vector<std::string>& imagePaths, const std::vector<unsigned>& names);
 
+// How long one texture list's decoding may take in all (10 s unless set); what is left when it
+// is spent stays without images. Decoded images of one list may together take a quarter of the
+// machine's memory.
+void setTextureDecodingTime(int milliseconds);
+
 // Asked to make a GL context current before a non-empty texture list is loaded, by a program
 // that makes one only when it is needed (a tool reading a mesh without images needs none).
 // False leaves the list's names without images. No hook: a context must already be current.

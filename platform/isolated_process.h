@@ -12,11 +12,11 @@ struct IsolationLimits {
 
 // A forked child that serves requests for the parent with nothing of the parent's left to it
 // but two channels: requests arrive with a file the parent opened, answers go back through a
-// pipe. Before its work begins it closes every other descriptor, takes the limits, and enters
-// a system-call filter that allows reading the files it is given, writing answers, memory and
-// exit; no new files, sockets or programs. Whatever it does, the parent only ever sees bytes
-// or their absence, and a child that answers late is ended by its process id. Destroying the
-// object ends and reaps the child.
+// stream socket. Before its work begins it closes every other descriptor, takes the limits, and
+// enters a system-call filter that allows reading the files it is given, writing answers, memory
+// and exit; no new files, sockets or programs. Whatever it does, the parent only ever sees bytes or
+// their absence, and a child that answers late is ended by its process id. Destroying the object
+// ends and reaps the child.
 class IsolatedProcess {
   public:
     // The child's work: receives requests on one descriptor (receiveRequest), writes answers to
@@ -33,8 +33,10 @@ class IsolatedProcess {
     // Hands the child an open file (it keeps its own copy) with a message of up to 4096 bytes.
     // Requests queue up; the child answers them in order.
     bool send(int file, const void* message, std::size_t size);
-    // Starts the time the child has for its next answer.
+    // Starts the time the child has for its next answer: the limits' requestMilliseconds, or
+    // less when given.
     void awaitAnswer();
+    void awaitAnswer(int milliseconds);
     // Reads exactly size bytes of the answer before its deadline.
     bool read(void* buffer, std::size_t size);
     // CPU time the child has used so far.

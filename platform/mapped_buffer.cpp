@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <sys/mman.h>
+#include <unistd.h>
 
 namespace {
 constexpr std::size_t populateUpTo = std::size_t{64} << 20;
@@ -34,4 +35,10 @@ void MappedBuffer::release() {
         munmap(bytes, length);
     bytes = nullptr;
     length = 0;
+}
+
+std::size_t physicalMemoryBytes() {
+    const long pages = sysconf(_SC_PHYS_PAGES);
+    const long pageSize = sysconf(_SC_PAGESIZE);
+    return pages > 0 && pageSize > 0 ? static_cast<std::size_t>(pages) * pageSize : 0;
 }

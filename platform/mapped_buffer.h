@@ -3,6 +3,9 @@
 #include <cstddef>
 #include <utility>
 
+// The machine's physical memory in bytes; 0 when it cannot be known.
+std::size_t physicalMemoryBytes();
+
 // Memory left unwritten until used. From a megabyte up it is a mapping of its own, made present
 // in one call (up to 64 MiB): a large image's pixels then cost one system call instead of a
 // page fault and a zero-fill for every page, which is most of the time spent receiving them.

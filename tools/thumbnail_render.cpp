@@ -2,6 +2,7 @@
 
 #include "mesh/mesh_reader.h"
 #include "mesh/mesh_scene.h"
+#include "mesh/texture_loader.h"
 #include "platform/headless/egl_context.h"
 #include "render/draw_pass.h"
 #include "render/viewport.h"
@@ -36,6 +37,9 @@ constexpr float viewTiltsY[] = {-30.0f, 30.0f};
 // show a box's near corner twice as large as its far one. 30 degrees is the viewer's own picture
 // of the model seen from farther away, enlarged.
 constexpr double fieldOfView = 30.0;
+// Of the thumbnail's 5 s, the images get half: a looping one then costs its own picture, not
+// the model's.
+constexpr int imageDecodingMilliseconds = 2500;
 
 // Memory beyond what the process holds once its GL context is made: the mesh's arrays take up
 // to twice the file's size for real meshes (a vertex line of 16 bytes or more becomes 32), and
@@ -162,6 +166,7 @@ int renderThumbnail(const char* meshPath, int size, const char* outputPath) {
         return exitFailed;
     }
     limitAddressSpace(fileSize);
+    setTextureDecodingTime(imageDecodingMilliseconds);
     if (!loadMesh(meshName.c_str())) {
         std::fprintf(stderr, "korvalin-render: %s cannot be read as a mesh file\n", meshPath);
         return exitFailed;

@@ -2,6 +2,7 @@
 
 #include "platform/win32/windows_api.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 // Large buffers are committed pages of their own, which the system zero-fills as they are
@@ -25,4 +26,13 @@ void MappedBuffer::release() {
         VirtualFree(bytes, 0, MEM_RELEASE);
     bytes = nullptr;
     length = 0;
+}
+
+std::size_t physicalMemoryBytes() {
+    MEMORYSTATUSEX status{};
+    status.dwLength = sizeof status;
+    if (!GlobalMemoryStatusEx(&status)) return 0;
+    // A 32-bit program counts only what its address space can hold.
+    return static_cast<std::size_t>(
+        std::min<unsigned long long>(status.ullTotalPhys, status.ullTotalVirtual));
 }

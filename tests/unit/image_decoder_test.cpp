@@ -6,8 +6,12 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <functional>
+#include <set>
 #include <string>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <vector>
 
 namespace {
 
@@ -91,6 +95,70 @@ TEST(ImageDecoderTest, ALargeImageArrivesWhole) {
         EXPECT_TRUE(std::equal(got, got + row, same) || std::equal(got, got + row, flipped)) << y;
     }
     decoder.end();
+}
+
+// Hostile texture lists under small budgets, so that no case waits long: which entries still
+// decode shows whether each budget held.
+TEST(ImageDecoderTest, HostileListsCostBoundedTimeAndMemory) {
+    const std::string crate = samples + "crate.png", loop = hostile + "hang-png.png";
+    TempFolder folder;
+    const std::string fifo = folder.file("pipe.png");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    DecodedImage one;
+    {
+        ImageDecoder decoder;
+        ASSERT_TRUE(decoder.decode(crate.c_str(), 16384, one));
+    }
+    const std::size_t crateBytes = one.pixels.size();
+    // Larger than a crate, decoded in one piece: refused by the helper before it is allocated.
+    ImagePixels large;
+    large.width = large.height = 512;
+    large.format = IL_RGBA;
+    large.bytes.assign(512 * 512 * 4, 0x7f);
+    const std::string largePath = folder.file("large-pattern.tga");
+    ASSERT_TRUE(writeImageFile(largePath, large));
+    const auto budget = [](int listMilliseconds, std::size_t memoryBytes) {
+        DecodeBudget b;
+        b.listMilliseconds = listMilliseconds;
+        b.floorMilliseconds = 300;
+        b.memoryBytes = memoryBytes;
+        return b;
+    };
+    const struct {
+        const char* what;
+        std::vector<std::string> paths;
+        DecodeBudget budget;
+        std::set<std::size_t> decoded;
+    } cases[] = {
+        {"a small file that loops is given up long before the list's time is spent",
+         {loop, loop, crate},
+         budget(1500, SIZE_MAX),
+         {2}},
+        {"looping files spend the list's time, and what comes after fails",
+         {loop, loop, loop, loop, crate},
+         budget(1000, SIZE_MAX),
+         {}},
+        {"a pipe neither blocks nor counts", {fifo, crate}, budget(10000, SIZE_MAX), {1}},
+        {"images beyond the memory budget fail",
+         {crate, crate, crate},
+         budget(10000, 2 * crateBytes + 1),
+         {0, 1}},
+        {"an image larger than the memory left fails, a smaller one after it still fits",
+         {largePath, crate},
+         budget(10000, crateBytes),
+         {1}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ImageDecoder decoder;
+        decoder.setBudget(c.budget);
+        std::set<std::size_t> decoded;
+        decoder.decodeAll(c.paths, 16384,
+                          [&](std::size_t index, DecodedImage&) { decoded.insert(index); });
+        EXPECT_EQ(decoded, c.decoded);
+        decoder.end();
+    }
+    EXPECT_TRUE(noChildLeft());
 }
 
 } // namespace

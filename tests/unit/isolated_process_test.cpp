@@ -6,7 +6,10 @@
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -63,6 +66,33 @@ int writesToStandardError(int requests, int answers) {
     int file = nextFile(requests);
     return write(STDERR_FILENO, "x", 1) == 1 && answerWithTheFile(file, answers) ? 0 : 1;
 }
+// The probes below answer with what they got, so a filter or a descriptor that lets one through
+// shows as an answer. While they run, the test's standard error is a readable and writable file
+// that holds "hello", as a terminal or a file opened read-write would be.
+int statsAPathItWasNotGiven(int requests, int answers) {
+    int file = nextFile(requests);
+    struct stat info {};
+    return syscall(SYS_newfstatat, AT_FDCWD, "/etc/shadow", &info, AT_EMPTY_PATH) == 0 &&
+                   answerWithTheFile(file, answers)
+               ? 0
+               : 1;
+}
+int readsItsParentsStandardError(int requests, int answers) {
+    nextFile(requests);
+    return lseek(STDERR_FILENO, 0, SEEK_SET) == 0 && answerWithTheFile(STDERR_FILENO, answers) ? 0
+                                                                                               : 1;
+}
+bool mapsToWrite(int file, int answers) {
+    void* mapped = mmap(nullptr, 5, PROT_READ | PROT_WRITE, MAP_SHARED, file, 0);
+    return mapped != MAP_FAILED && write(answers, mapped, 5) == 5;
+}
+int mapsItsParentsStandardErrorToWrite(int requests, int answers) {
+    nextFile(requests);
+    return mapsToWrite(STDERR_FILENO, answers) ? 0 : 1;
+}
+int mapsAFileItWasGivenToWrite(int requests, int answers) {
+    return mapsToWrite(nextFile(requests), answers) ? 0 : 1;
+}
 
 struct Case {
     const char* what;
@@ -81,6 +111,29 @@ const Case cases[] = {
     {"opens a socket", opensASocket, false, true},
     {"starts a program", startsAProgram, false, true},
     {"writes anywhere but to its parent", writesToStandardError, false, true},
+    {"asks about a path", statsAPathItWasNotGiven, false, true},
+    {"reads its parent's standard error", readsItsParentsStandardError, false, true},
+    {"maps its parent's standard error to write", mapsItsParentsStandardErrorToWrite, false, true},
+    {"maps a file it was given to write", mapsAFileItWasGivenToWrite, false, true},
+};
+
+// Standard error replaced by another file for as long as the object lives.
+class StandardErrorAs {
+  public:
+    explicit StandardErrorAs(const char* path)
+        : saved(dup(STDERR_FILENO)), file(open(path, O_RDWR)) {
+        if (saved >= 0 && file >= 0) dup2(file, STDERR_FILENO);
+    }
+    ~StandardErrorAs() {
+        if (saved >= 0) dup2(saved, STDERR_FILENO);
+        close(saved);
+        close(file);
+    }
+    bool replaced() const { return saved >= 0 && file >= 0; }
+
+  private:
+    int saved;
+    int file;
 };
 
 bool noChildLeft() {
@@ -102,6 +155,8 @@ TEST(IsolatedProcessTest, TheParentLearnsOnlyAnswersOrTheirAbsenceAndNoChildOutl
     ASSERT_EQ(write(file, "hello", 5), 5);
     IsolationLimits limits;
     limits.requestMilliseconds = 500;
+    StandardErrorAs readableFile(path);
+    ASSERT_TRUE(readableFile.replaced());
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         {
