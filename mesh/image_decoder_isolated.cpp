@@ -54,6 +54,32 @@ bool loadBoundImage(int file, const char* path) {
     return loaded;
 }
 
+// From a megabyte up, pixels travel in a sealed memory file that the parent maps, rather than
+// being copied through the socket twice (and once more into fresh pages of the parent's).
+constexpr std::size_t inMemoryFileFrom = std::size_t{1} << 20;
+
+bool writeAllAt(int file, const unsigned char* bytes, std::size_t size) {
+    for (off_t at = 0; size > 0;) {
+        ssize_t written = pwrite(file, bytes, size, at);
+        if (written <= 0) return false;
+        bytes += written;
+        at += written;
+        size -= static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+bool sendInMemoryFile(int answers, const ImageHeader& header, const ILubyte* pixels,
+                      std::size_t size) {
+    const int file = makeMemoryFile();
+    if (file < 0) return false;
+    constexpr int seals = F_SEAL_SHRINK | F_SEAL_GROW | F_SEAL_WRITE | F_SEAL_SEAL;
+    bool sent = writeAllAt(file, pixels, size) && fcntl(file, F_ADD_SEALS, seals) == 0 &&
+                sendAnswer(answers, &header, sizeof header, file);
+    close(file);
+    return sent;
+}
+
 // Memory the library may take in one piece while it decodes the current image: the list's
 // memory left when it was asked for. An image claiming more in its header is refused before
 // its pixels are allocated.
@@ -84,8 +110,9 @@ bool answer(int file, const ImageRequest& request, int answers) {
         header = {static_cast<std::uint32_t>(ilGetInteger(IL_IMAGE_WIDTH)),
                   static_cast<std::uint32_t>(ilGetInteger(IL_IMAGE_HEIGHT))};
     const std::size_t size = std::size_t{header.width} * header.height * 4;
-    bool sent = writeAll(answers, &header, sizeof header) &&
-                (size == 0 || writeAll(answers, ilGetData(), size));
+    bool sent = size >= inMemoryFileFrom ? sendInMemoryFile(answers, header, ilGetData(), size)
+                                         : writeAll(answers, &header, sizeof header) &&
+                                               (size == 0 || writeAll(answers, ilGetData(), size));
     ilDeleteImages(1, &image);
     return sent;
 }
@@ -141,22 +168,33 @@ void ImageDecoder::end() {
 
 Outcome ImageDecoder::Worker::receive(unsigned maxSide, int milliseconds, DecodedImage& image) {
     ImageHeader header{};
+    int file = -1;
     helper.awaitAnswer(milliseconds);
-    if (!helper.read(&header, sizeof header))
+    if (!helper.read(&header, sizeof header, file))
         return helper.stop() ? Outcome::helperLost : Outcome::failed;
-    if (header.width == 0 && header.height == 0) return Outcome::failed;
+    if (header.width == 0 && header.height == 0 && file < 0) return Outcome::failed;
     if (header.width == 0 || header.height == 0 || header.width > maxSide ||
         header.height > maxSide) {
+        if (file >= 0) close(file);
         helper.stop();
         return Outcome::failed;
     }
+    const std::size_t size = std::size_t{header.width} * header.height * 4;
     MappedBuffer pixels;
-    if (!pixels.allocate(std::size_t{header.width} * header.height * 4)) {
+    if (size >= inMemoryFileFrom) {
+        bool mapped = file >= 0 && pixels.mapSealed(file, size);
+        if (file >= 0) close(file);
+        if (!mapped) {
+            helper.stop();
+            return Outcome::failed;
+        }
+    } else if (file >= 0 || !pixels.allocate(size)) {
+        if (file >= 0) close(file);
         helper.stop();
         return Outcome::failed;
-    }
-    if (!helper.read(pixels.data(), pixels.size()))
+    } else if (!helper.read(pixels.data(), pixels.size())) {
         return helper.stop() ? Outcome::helperLost : Outcome::failed;
+    }
     ++servedByHelper;
     image.width = header.width;
     image.height = header.height;

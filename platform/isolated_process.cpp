@@ -44,15 +44,19 @@ bool applyLimits(const IsolationLimits& limits) {
     const rlim_t spaceLimit = currentAddressSpace() + limits.extraAddressSpace;
     const rlimit space{spaceLimit, spaceLimit};
     const rlimit noFiles{0, 0};
+    // Memory files cannot outgrow the memory the child may have; it can write no other file.
+    const rlimit memoryFiles{limits.extraAddressSpace, limits.extraAddressSpace};
     return setrlimit(RLIMIT_CPU, &cpu) == 0 && setrlimit(RLIMIT_AS, &space) == 0 &&
-           setrlimit(RLIMIT_CORE, &noFiles) == 0 && setrlimit(RLIMIT_FSIZE, &noFiles) == 0;
+           setrlimit(RLIMIT_CORE, &noFiles) == 0 && setrlimit(RLIMIT_FSIZE, &memoryFiles) == 0;
 }
 
 // Receiving requests, reading, mapping privately and closing the files they bring, writing
-// answers, memory that never becomes executable, locks, and leaving. Anything else ends the
-// process. No call that takes a path is allowed, newfstatat included: a filter sees only the
-// path's address, never its text, so "" cannot be told from "/etc/shadow". The helper learns a
-// file's size with lseek, and fstat, which takes nothing but a descriptor, stays allowed.
+// answers and memory files of its own (pwrite only writes to a file opened for writing: the
+// received ones are read-only, sockets refuse it), memory that never becomes executable, locks, and
+// leaving. Anything else ends the process. No call that takes a path is allowed, newfstatat
+// included: a filter sees only the path's address, never its text, so "" cannot be told from
+// "/etc/shadow". The helper learns a file's size with lseek, and fstat, which takes nothing but a
+// descriptor, stays allowed.
 bool enterSystemCallFilter() {
     scmp_filter_ctx filter = seccomp_init(SCMP_ACT_KILL_PROCESS);
     if (!filter) return false;
@@ -68,6 +72,14 @@ bool enterSystemCallFilter() {
          seccomp_rule_add(filter, SCMP_ACT_ALLOW, SCMP_SYS(recvmsg), 1,
                           SCMP_A0(SCMP_CMP_EQ, childRequests)) == 0 &&
          seccomp_rule_add(filter, SCMP_ACT_ALLOW, SCMP_SYS(write), 1,
+                          SCMP_A0(SCMP_CMP_EQ, childAnswers)) == 0 &&
+         // Pixels leave in memory files of the child's own making: made, written, sealed, sent.
+         seccomp_rule_add(filter, SCMP_ACT_ALLOW, SCMP_SYS(memfd_create), 1,
+                          SCMP_A1(SCMP_CMP_EQ, MFD_CLOEXEC | MFD_ALLOW_SEALING)) == 0 &&
+         seccomp_rule_add(filter, SCMP_ACT_ALLOW, SCMP_SYS(pwrite64), 0) == 0 &&
+         seccomp_rule_add(filter, SCMP_ACT_ALLOW, SCMP_SYS(fcntl), 1,
+                          SCMP_A1(SCMP_CMP_EQ, F_ADD_SEALS)) == 0 &&
+         seccomp_rule_add(filter, SCMP_ACT_ALLOW, SCMP_SYS(sendmsg), 1,
                           SCMP_A0(SCMP_CMP_EQ, childAnswers)) == 0 &&
          // Never a shared mapping: nothing the helper maps can write through to a file.
          seccomp_rule_add(filter, SCMP_ACT_ALLOW, SCMP_SYS(mmap), 2,
@@ -181,6 +193,33 @@ bool IsolatedProcess::read(void* buffer, std::size_t size) {
     return size == 0;
 }
 
+bool IsolatedProcess::read(void* buffer, std::size_t size, int& file) {
+    file = -1;
+    const int left = remainingMilliseconds();
+    if (answers < 0 || size == 0 || left == 0) return false;
+    const timeval wait{left / 1000, (left % 1000) * 1000};
+    if (setsockopt(answers, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait) != 0) return false;
+    iovec data{buffer, size};
+    alignas(cmsghdr) char control[CMSG_SPACE(sizeof file)] = {};
+    msghdr header{};
+    header.msg_iov = &data;
+    header.msg_iovlen = 1;
+    header.msg_control = control;
+    header.msg_controllen = sizeof control;
+    ssize_t got = -1;
+    while ((got = recvmsg(answers, &header, MSG_WAITALL | MSG_CMSG_CLOEXEC)) < 0 &&
+           errno == EINTR) {
+    }
+    const cmsghdr* passed = got > 0 ? CMSG_FIRSTHDR(&header) : nullptr;
+    if (passed && passed->cmsg_level == SOL_SOCKET && passed->cmsg_type == SCM_RIGHTS &&
+        passed->cmsg_len == CMSG_LEN(sizeof file))
+        std::memcpy(&file, CMSG_DATA(passed), sizeof file);
+    if (got == static_cast<ssize_t>(size)) return true;
+    if (file >= 0) close(file);
+    file = -1;
+    return false;
+}
+
 double IsolatedProcess::cpuSeconds() const {
     if (child <= 0) return 0;
     char path[64];
@@ -238,4 +277,26 @@ int receiveRequest(int requests, char* message, std::size_t capacity) {
     std::memcpy(&file, CMSG_DATA(passed), sizeof file);
     message[got] = '\0';
     return file;
+}
+
+bool sendAnswer(int answers, const void* message, std::size_t size, int file) {
+    iovec data{const_cast<void*>(message), size};
+    alignas(cmsghdr) char control[CMSG_SPACE(sizeof file)] = {};
+    msghdr header{};
+    header.msg_iov = &data;
+    header.msg_iovlen = 1;
+    header.msg_control = control;
+    header.msg_controllen = sizeof control;
+    cmsghdr* passed = CMSG_FIRSTHDR(&header);
+    passed->cmsg_level = SOL_SOCKET;
+    passed->cmsg_type = SCM_RIGHTS;
+    passed->cmsg_len = CMSG_LEN(sizeof file);
+    std::memcpy(CMSG_DATA(passed), &file, sizeof file);
+    return size <= maxMessage &&
+           sendmsg(answers, &header, MSG_NOSIGNAL) == static_cast<ssize_t>(size);
+}
+
+int makeMemoryFile() {
+    return static_cast<int>(
+        syscall(SYS_memfd_create, "korvalin-image", MFD_CLOEXEC | MFD_ALLOW_SEALING));
 }

@@ -39,6 +39,9 @@ class IsolatedProcess {
     void awaitAnswer(int milliseconds);
     // Reads exactly size bytes of the answer before its deadline.
     bool read(void* buffer, std::size_t size);
+    // The same, and a file the child sent with these bytes (sendAnswer) into file, -1 if none;
+    // the caller closes it.
+    bool read(void* buffer, std::size_t size, int& file);
     // CPU time the child has used so far.
     double cpuSeconds() const;
     // Ends and reaps the child. True when it had already ended by itself (it crashed, was
@@ -58,3 +61,8 @@ class IsolatedProcess {
 // In the child: waits for the next request; returns the file handed with it and copies the
 // message, zero-terminated, into message. -1 once the parent has no more requests.
 int receiveRequest(int requests, char* message, std::size_t capacity);
+
+// In the child: writes an answer of size bytes (at most 4096) with a file of its own making
+// attached, a memory file (makeMemoryFile) that it has filled and sealed.
+bool sendAnswer(int answers, const void* message, std::size_t size, int file);
+int makeMemoryFile();

@@ -1,7 +1,9 @@
 #include "platform/mapped_buffer.h"
 
 #include <cstdlib>
+#include <fcntl.h>
 #include <sys/mman.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -22,6 +24,22 @@ bool MappedBuffer::allocate(std::size_t size) {
     const int populate = size <= populateUpTo ? MAP_POPULATE : 0;
     void* mapped =
         mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | populate, -1, 0);
+    if (mapped == MAP_FAILED) return false;
+    bytes = static_cast<unsigned char*>(mapped);
+    length = size;
+    return true;
+}
+
+bool MappedBuffer::mapSealed(int file, std::size_t size) {
+    release();
+    constexpr int needed = F_SEAL_SHRINK | F_SEAL_WRITE;
+    struct stat info {};
+    const int seals = fcntl(file, F_GET_SEALS);
+    if (size < mappedFrom || seals < 0 || (seals & needed) != needed || fstat(file, &info) != 0 ||
+        !S_ISREG(info.st_mode) || static_cast<unsigned long long>(info.st_size) < size)
+        return false;
+    // Present at once: the pages are there already, only their mapping is made.
+    void* mapped = mmap(nullptr, size, PROT_READ, MAP_SHARED | MAP_POPULATE, file, 0);
     if (mapped == MAP_FAILED) return false;
     bytes = static_cast<unsigned char*>(mapped);
     length = size;

@@ -30,6 +30,11 @@ class MappedBuffer {
     // Replaces the buffer with one of size bytes; false (and empty) when that much memory
     // cannot be had.
     bool allocate(std::size_t size);
+    // Linux: the buffer becomes a read-only view of a memory file that another process filled
+    // and sealed against shrinking and writing, so that its bytes can neither vanish nor change
+    // while they are read. False (and empty) for anything else or less than size bytes; size
+    // must be a megabyte or more. The file can be closed afterwards.
+    bool mapSealed(int file, std::size_t size);
     unsigned char* data() const { return bytes; }
     std::size_t size() const { return length; }
     bool empty() const { return length == 0; }
