@@ -1,24 +1,20 @@
 #include "mesh/line_reader.h"
 
+#include "platform/regular_file.h"
+
 #include <cstring>
 
 namespace {
 constexpr std::size_t blockSize = 1 << 20;
 constexpr std::size_t maxLineLength = 255;
-
-long long sizeOf(std::FILE* file) {
-    if (std::fseek(file, 0, SEEK_END) != 0) return -1;
-    long long size = std::ftell(file);
-    if (std::fseek(file, 0, SEEK_SET) != 0) return -1;
-    return size;
-}
 } // namespace
 
 bool LineReader::open(const char* path) {
     close();
-    file = std::fopen(path, "rb");
+    RegularFileFacts facts;
+    file = openRegularFile(path, &facts);
     if (!file) return false;
-    size = sizeOf(file);
+    size = facts.size;
     // One spare byte so the last line of the file can always be zero-terminated in place.
     block.reset(new (std::nothrow) char[blockSize + 1]);
     if (!block) {

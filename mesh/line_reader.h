@@ -15,6 +15,7 @@ class LineReader {
     LineReader& operator=(const LineReader&) = delete;
     ~LineReader() { close(); }
 
+    // Only a regular file opens: a device, a pipe or a folder is refused at once.
     bool open(const char* path);
     void close();
 
@@ -22,7 +23,7 @@ class LineReader {
     const char* readLine();
     // A read has reached the end of the file.
     bool atEnd() const { return reachedEnd; }
-    // Size of the file in bytes, or -1 when it cannot be told (a pipe).
+    // Size of the file in bytes, or -1 while none is open.
     long long fileSize() const { return size; }
 
   private:

@@ -4,6 +4,7 @@
 #include "mesh/number_scan.h"
 #include "platform/atomic_file.h"
 #include "platform/path_rules.h"
+#include "platform/regular_file.h"
 #include "render/sensitivity.h"
 
 #include <cmath>
@@ -67,7 +68,8 @@ bool buildSettingsPath(const char* directory) {
 
 bool loadSettings() {
     if (settingsPath[0] == '\0') return false;
-    SettingsLines lines{std::fopen(settingsPath, "rb")};
+    // A device, a pipe or a folder by that name counts as no settings file.
+    SettingsLines lines{openRegularFile(settingsPath)};
     if (!lines.file) return false;
     char line[lineSize];
     readLine(lines, line);
