@@ -21,6 +21,9 @@ class LineReader {
 
     // The next line; an empty line once no characters are left.
     const char* readLine();
+    // Passes over up to count lines as readLine would read them, without handing them out;
+    // returns how many lines there were before the end of the file.
+    long long skipLines(long long count);
     // A read has reached the end of the file.
     bool atEnd() const { return reachedEnd; }
     // Size of the file in bytes, or -1 while none is open.
