@@ -1,24 +1,40 @@
 #include "mesh/line_reader.h"
 
+#include "platform/regular_file.h"
+
+#include <bit>
+#include <cstdint>
 #include <cstring>
 
 namespace {
 constexpr std::size_t blockSize = 1 << 20;
 constexpr std::size_t maxLineLength = 255;
 
-long long sizeOf(std::FILE* file) {
-    if (std::fseek(file, 0, SEEK_END) != 0) return -1;
-    long long size = std::ftell(file);
-    if (std::fseek(file, 0, SEEK_SET) != 0) return -1;
-    return size;
+// Eight bytes at a time: a byte of x ^ pattern is zero where x holds a line feed.
+long long countLineFeeds(const char* text, std::size_t length) {
+    constexpr std::uint64_t pattern = 0x0a0a0a0a0a0a0a0aULL;
+    constexpr std::uint64_t low7 = 0x7f7f7f7f7f7f7f7fULL;
+    long long found = 0;
+    std::size_t i = 0;
+    for (; i + 8 <= length; i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, text + i, 8);
+        std::uint64_t t = word ^ pattern;
+        std::uint64_t nonZero = ((t & low7) + low7) | t;
+        found += std::popcount(~(nonZero | low7));
+    }
+    for (; i < length; ++i)
+        found += text[i] == '\n';
+    return found;
 }
 } // namespace
 
 bool LineReader::open(const char* path) {
     close();
-    file = std::fopen(path, "rb");
+    RegularFileFacts facts;
+    file = openRegularFile(path, &facts);
     if (!file) return false;
-    size = sizeOf(file);
+    size = facts.size;
     // One spare byte so the last line of the file can always be zero-terminated in place.
     block.reset(new (std::nothrow) char[blockSize + 1]);
     if (!block) {
@@ -94,4 +110,32 @@ const char* LineReader::readOverlongLine() {
         }
         begin = end = 0;
     }
+}
+
+long long LineReader::skipLines(long long count) {
+    long long skipped = 0;
+    bool inLine = false; // characters of a line whose line feed has not come yet were passed
+    while (skipped < count) {
+        if (begin == end && !fill()) {
+            reachedEnd = true;
+            return inLine ? skipped + 1 : skipped;
+        }
+        const char* start = block.get() + begin;
+        std::size_t length = end - begin;
+        long long lineFeeds = countLineFeeds(start, length);
+        if (skipped + lineFeeds < count) {
+            skipped += lineFeeds;
+            inLine = start[length - 1] != '\n';
+            begin = end;
+            continue;
+        }
+        // The line that completes the count ends in this block.
+        for (;;) {
+            const char* lineFeed =
+                static_cast<const char*>(std::memchr(block.get() + begin, '\n', end - begin));
+            begin = static_cast<std::size_t>(lineFeed - block.get()) + 1;
+            if (++skipped == count) return skipped;
+        }
+    }
+    return skipped;
 }

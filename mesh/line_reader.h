@@ -15,14 +15,18 @@ class LineReader {
     LineReader& operator=(const LineReader&) = delete;
     ~LineReader() { close(); }
 
+    // Only a regular file opens: a device, a pipe or a folder is refused at once.
     bool open(const char* path);
     void close();
 
     // The next line; an empty line once no characters are left.
     const char* readLine();
+    // Passes over up to count lines as readLine would read them, without handing them out;
+    // returns how many lines there were before the end of the file.
+    long long skipLines(long long count);
     // A read has reached the end of the file.
     bool atEnd() const { return reachedEnd; }
-    // Size of the file in bytes, or -1 when it cannot be told (a pipe).
+    // Size of the file in bytes, or -1 while none is open.
     long long fileSize() const { return size; }
 
   private:

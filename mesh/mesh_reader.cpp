@@ -30,6 +30,19 @@ template <typename Record> std::unique_ptr<Record[]> allocateRecords(int count) 
     return std::unique_ptr<Record[]>(new (std::nothrow) Record[count]());
 }
 
+// The fewest bytes a record takes in a real file (LF line ends). Per byte of file, memory is
+// then at most 32/9 for groups, 2 for vertices and triangles, 324/34 for materials and 128 for
+// texture names. A group carries at least its geometry line, "GEOM 0 0".
+constexpr long long minGroupBytes = 9;
+// Eight one-digit numbers, "0 0 0 0 0 0 0 0" or "0-0-0-0-0-0-0-0".
+constexpr long long minVertexBytes = 16;
+// "0 1 2"
+constexpr long long minTriangleBytes = 6;
+// A one-letter name line and four colour lines of four numbers, "0 0 0 0".
+constexpr long long minMaterialBytes = 2 + 4 * 8;
+// A one-letter image name.
+constexpr long long minTextureBytes = 2;
+
 // What a file's sections give, kept apart from meshScene until the whole file has been read,
 // so that a refused file leaves the scene as it was.
 struct MeshSections {
@@ -62,7 +75,7 @@ class MeshFileReader {
     const char* line = "";
 
   private:
-    bool acceptCount(int& count);
+    bool acceptCount(int& count, long long recordBytes);
     void nextLine() { line = in.readLine(); }
     bool readGroup(MeshGroup& group);
     bool readGeometry(MeshGroup& group);
@@ -72,24 +85,25 @@ class MeshFileReader {
 
     LineReader& in;
     MeshSections& sections;
-    long long recordsLeft = in.fileSize();
+    long long bytesClaimed = 0;
 };
 
-// Counts below 0 read as 0. Every record takes at least one byte of the file, so the counts
-// together cannot pass its size: checking them together, not one by one, keeps a small file
-// that declares many large groups from claiming memory far beyond its own size.
-bool MeshFileReader::acceptCount(int& count) {
+// Counts below 0 read as 0. Each declared record is charged the fewest bytes it takes in a real
+// file, and all counts together may not charge more than the file holds, so no file claims
+// more memory than one of its size could need. A kilobyte of slack lets a small file that was
+// cut short still load what it has.
+bool MeshFileReader::acceptCount(int& count, long long recordBytes) {
+    constexpr long long cutShortSlack = 1024;
     if (count < 0) count = 0;
+    bytesClaimed += count * recordBytes;
     if (in.fileSize() < 0) return true;
-    if (count > recordsLeft) return false;
-    recordsLeft -= count;
-    return true;
+    return bytesClaimed <= in.fileSize() + cutShortSlack;
 }
 
 bool MeshFileReader::readGroupSection() {
     int count = sections.groupCount;
     scanInts(line, "GROUPS", &count, 1);
-    if (!acceptCount(count)) return false;
+    if (!acceptCount(count, minGroupBytes)) return false;
     auto groups = allocateRecords<MeshGroup>(count);
     if (!groups && count > 0) return false;
     for (int i = 0; i < count; ++i)
@@ -124,7 +138,8 @@ bool MeshFileReader::readGroup(MeshGroup& group) {
 bool MeshFileReader::readGeometry(MeshGroup& group) {
     int counts[2] = {0, 0};
     scanInts(line, "GEOM", counts, 2);
-    if (!acceptCount(counts[0]) || !acceptCount(counts[1])) return false;
+    if (!acceptCount(counts[0], minVertexBytes) || !acceptCount(counts[1], minTriangleBytes))
+        return false;
     group.vertices = allocateRecords<MeshVertex>(counts[0]);
     group.triangles = allocateRecords<MeshTriangle>(counts[1]);
     if ((!group.vertices && counts[0] > 0) || (!group.triangles && counts[1] > 0)) return false;
@@ -151,7 +166,7 @@ void MeshFileReader::readVertex(MeshVertex& vertex) {
 bool MeshFileReader::readMaterialSection() {
     int count = sections.materialCount;
     scanInts(line, "MATERIALS", &count, 1);
-    if (!acceptCount(count)) return false;
+    if (!acceptCount(count, minMaterialBytes)) return false;
     auto materials = allocateRecords<MeshMaterial>(count);
     if (!materials && count > 0) return false;
     sections.materials = std::move(materials);
@@ -187,7 +202,7 @@ bool MeshFileReader::readTextureSection() {
     int count = sections.textureCount;
     scanInts(line, "TEXTURES", &count, 1);
     // The count is checked before the folder is asked for, so a refused file asks nothing.
-    if (!acceptCount(count)) return false;
+    if (!acceptCount(count, minTextureBytes)) return false;
     auto names = allocateRecords<TextureName>(count);
     if (!names && count > 0) return false;
     if (!meshScene.texturesDirSet) meshScene.chooseTexturesDirectory();

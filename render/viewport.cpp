@@ -11,8 +11,8 @@ constexpr double fieldOfView = 70.0;
 // The single-precision 0.1, widened.
 constexpr double nearPlane = static_cast<double>(0.1f);
 constexpr double startupAspect = 4.0 / 3.0;
-constexpr double startupFarPlane = 1000.0;
-constexpr double resizedFarPlane = 100.0;
+// The same after a resize: a model seen from farther than 100 must not vanish.
+constexpr double farPlane = 1000.0;
 
 void loadProjection(double aspect, double farPlane) {
     glMatrixMode(GL_PROJECTION);
@@ -24,7 +24,7 @@ void loadProjection(double aspect, double farPlane) {
 } // namespace
 
 bool setupScene() {
-    loadProjection(startupAspect, startupFarPlane);
+    loadProjection(startupAspect, farPlane);
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_CULL_FACE);
     // Clockwise faces are the front: the draw pass mirrors the model when it swaps two axes.
@@ -42,7 +42,7 @@ bool setupScene() {
 void resizeViewport(int width, int height) {
     if (height == 0) height = 1;
     glViewport(0, 0, width, height);
-    loadProjection(static_cast<double>(width) / static_cast<double>(height), resizedFarPlane);
+    loadProjection(static_cast<double>(width) / static_cast<double>(height), farPlane);
     windowHeight = height;
     windowWidth = width;
 }

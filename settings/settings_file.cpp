@@ -4,6 +4,7 @@
 #include "mesh/number_scan.h"
 #include "platform/atomic_file.h"
 #include "platform/path_rules.h"
+#include "platform/regular_file.h"
 #include "render/sensitivity.h"
 
 #include <cmath>
@@ -18,6 +19,10 @@ constexpr std::size_t lineSize = 256;
 // The folder the file held when a run-only folder took its place.
 char storedTexturesDir[textFieldSize] = {};
 bool runOnlyTexturesDir = false;
+
+// Who could read the file the values came from: the saved file never lets more people read
+// them (a link to a private file must not leave its third line in a public one).
+unsigned loadedFilePermissions = anyPermissions;
 
 // Lines as a 256-byte getline sees them: once a line is too long or the file has ended, every
 // later line reads as empty.
@@ -58,6 +63,7 @@ void scanSensitivity(const char* line, float& sensitivity) {
 } // namespace
 
 bool buildSettingsPath(const char* directory) {
+    loadedFilePermissions = anyPermissions;
     int length = std::snprintf(settingsPath, sizeof settingsPath, "%s%c%s", directory,
                                pathSeparator(), "Korvalin.ini");
     if (length >= 0 && static_cast<std::size_t>(length) < sizeof settingsPath) return true;
@@ -67,8 +73,11 @@ bool buildSettingsPath(const char* directory) {
 
 bool loadSettings() {
     if (settingsPath[0] == '\0') return false;
-    SettingsLines lines{std::fopen(settingsPath, "rb")};
+    // A device, a pipe or a folder by that name counts as no settings file.
+    RegularFileFacts facts;
+    SettingsLines lines{openRegularFile(settingsPath, &facts)};
     if (!lines.file) return false;
+    loadedFilePermissions = facts.permissions;
     char line[lineSize];
     readLine(lines, line);
     scanSensitivity(line, mouseSensitivity);
@@ -89,7 +98,8 @@ bool saveSettings() {
                       static_cast<double>(zoomSensitivity),
                       runOnlyTexturesDir ? storedTexturesDir : meshScene.texturesDirectory());
     if (length < 0 || static_cast<std::size_t>(length) >= sizeof content) return false;
-    return replaceTextFileContents(settingsPath, content, static_cast<std::size_t>(length));
+    return replaceTextFileContents(settingsPath, content, static_cast<std::size_t>(length),
+                                   loadedFilePermissions);
 }
 
 void useTexturesDirectoryForThisRun(const char* directory) {

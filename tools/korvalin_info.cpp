@@ -3,12 +3,16 @@
 #include "mesh/mesh_scene.h"
 #include "mesh/texture_loader.h"
 #include "platform/headless/egl_context.h"
+#include "platform/regular_file.h"
+#include "tools/early_end.h"
 #include "tools/mesh_json.h"
 #include "tools/mesh_summary.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <string>
 
 namespace {
 
@@ -44,15 +48,21 @@ bool parseOptions(int argc, char** argv, Options& options) {
 }
 
 void explainFailure(const char* meshPath) {
-    std::FILE* file = std::fopen(meshPath, "rb");
+    std::error_code error;
+    auto status = std::filesystem::status(meshPath, error);
+    if (!error && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+        std::fprintf(stderr, "korvalin-info: %s is not a regular file\n", meshPath);
+        return;
+    }
+    std::FILE* file = openRegularFile(meshPath);
     if (!file) {
         std::fprintf(stderr, "korvalin-info: cannot open %s: %s\n", meshPath, std::strerror(errno));
         return;
     }
     std::fclose(file);
     std::fprintf(stderr,
-                 "korvalin-info: %s is not a mesh file (first line not MSHX1, or a count "
-                 "larger than the file)\n",
+                 "korvalin-info: %s is not a mesh file (first line not MSHX1, or counts "
+                 "of more records than the file could hold)\n",
                  meshPath);
 }
 
@@ -87,10 +97,16 @@ int main(int argc, char** argv) {
         explainFailure(options.meshPath);
         return exitNotLoaded;
     }
+    std::string earlyEnd = findEarlyEnd(options.meshPath);
     if (options.json)
         writeMeshJson(stdout);
     else
         writeMeshSummary(stdout, options.meshPath, glContext.isCurrent());
+    // In JSON mode standard output holds the object alone.
+    if (!earlyEnd.empty())
+        std::fprintf(options.json ? stderr : stdout, "%s%s ends early: %s\n",
+                     options.json ? "korvalin-info: " : "",
+                     options.json ? options.meshPath : "file", earlyEnd.c_str());
     meshScene.releaseMesh();
     return std::fflush(stdout) == 0 ? exitLoaded : exitNotLoaded;
 }

@@ -43,7 +43,8 @@ bool fillAndClose(HANDLE file, const char* data, std::size_t size) {
 
 } // namespace
 
-bool replaceFileContents(const char* path, const char* data, std::size_t size) {
+// Access on Windows comes from the folder's inherited rights; POSIX mode bits do not apply.
+bool replaceFileContents(const char* path, const char* data, std::size_t size, unsigned) {
     char temporary[MAX_PATH];
     HANDLE file = createTemporary(path, temporary);
     if (file == INVALID_HANDLE_VALUE) return false;
@@ -54,12 +55,13 @@ bool replaceFileContents(const char* path, const char* data, std::size_t size) {
     return false;
 }
 
-bool replaceTextFileContents(const char* path, const char* text, std::size_t size) {
+bool replaceTextFileContents(const char* path, const char* text, std::size_t size,
+                             unsigned permissionLimit) {
     std::string lines;
     lines.reserve(size + size / 8);
     for (std::size_t i = 0; i < size; ++i) {
         if (text[i] == '\n') lines += '\r';
         lines += text[i];
     }
-    return replaceFileContents(path, lines.data(), lines.size());
+    return replaceFileContents(path, lines.data(), lines.size(), permissionLimit);
 }

@@ -143,7 +143,7 @@ TEST_F(SceneSetupTest, StartUpProjectionIsFourThirdsWithFarPlane1000) {
     expectPerspectiveFormula(projection, 4.0 / 3.0, 1000.0);
 }
 
-TEST_F(SceneSetupTest, ResizeSetsViewportAspectAndFarPlane100) {
+TEST_F(SceneSetupTest, ResizeSetsViewportAspectAndFarPlane1000) {
     setupScene();
     disturbState();
     resizeViewport(800, 600);
@@ -151,8 +151,8 @@ TEST_F(SceneSetupTest, ResizeSetsViewportAspectAndFarPlane100) {
     EXPECT_EQ(windowWidth, 800);
     EXPECT_EQ(windowHeight, 600);
     Matrix projection = readMatrix(GL_PROJECTION_MATRIX);
-    expectMatrix(projection, gluPerspectiveMatrix(800.0 / 600.0, 100.0), "projection at 800x600");
-    expectPerspectiveFormula(projection, 800.0 / 600.0, 100.0);
+    expectMatrix(projection, gluPerspectiveMatrix(800.0 / 600.0, 1000.0), "projection at 800x600");
+    expectPerspectiveFormula(projection, 800.0 / 600.0, 1000.0);
     GLint mode = 0;
     glGetIntegerv(GL_MATRIX_MODE, &mode);
     EXPECT_EQ(mode, GL_MODELVIEW);
@@ -162,8 +162,8 @@ TEST_F(SceneSetupTest, ResizeSetsViewportAspectAndFarPlane100) {
     resizeViewport(200, 500);
     EXPECT_EQ(viewport(), (std::array<GLint, 4>{0, 0, 200, 500}));
     projection = readMatrix(GL_PROJECTION_MATRIX);
-    expectMatrix(projection, gluPerspectiveMatrix(200.0 / 500.0, 100.0), "projection at 200x500");
-    expectPerspectiveFormula(projection, 200.0 / 500.0, 100.0);
+    expectMatrix(projection, gluPerspectiveMatrix(200.0 / 500.0, 1000.0), "projection at 200x500");
+    expectPerspectiveFormula(projection, 200.0 / 500.0, 1000.0);
 }
 
 TEST_F(SceneSetupTest, ZeroHeightCountsAsOne) {
@@ -175,7 +175,7 @@ TEST_F(SceneSetupTest, ZeroHeightCountsAsOne) {
     EXPECT_EQ(windowWidth, 0);
     EXPECT_EQ(windowHeight, 1);
     // The aspect 0 goes to gluPerspective as it is; whatever it makes of it is the projection.
-    expectMatrix(readMatrix(GL_PROJECTION_MATRIX), gluPerspectiveMatrix(0.0, 100.0),
+    expectMatrix(readMatrix(GL_PROJECTION_MATRIX), gluPerspectiveMatrix(0.0, 1000.0),
                  "projection at 0x0");
 
     disturbState();
@@ -184,8 +184,8 @@ TEST_F(SceneSetupTest, ZeroHeightCountsAsOne) {
     EXPECT_EQ(windowWidth, 300);
     EXPECT_EQ(windowHeight, 1);
     Matrix projection = readMatrix(GL_PROJECTION_MATRIX);
-    expectMatrix(projection, gluPerspectiveMatrix(300.0, 100.0), "projection at 300x0");
-    expectPerspectiveFormula(projection, 300.0, 100.0);
+    expectMatrix(projection, gluPerspectiveMatrix(300.0, 1000.0), "projection at 300x0");
+    expectPerspectiveFormula(projection, 300.0, 1000.0);
 }
 
 // No fixture: these run without a current GL context.

@@ -533,3 +533,52 @@ TEST_F(KorvalinInfoTest, TheSampleHullLoads) {
 }
 
 } // namespace
+
+namespace {
+
+// A file that ends before its declared counts are used up still loads, and the summary says
+// in one line which section ran short; a file that holds what it declares says nothing.
+TEST_F(KorvalinInfoTest, SaysWhichSectionRanShortWhenAFileEndsEarly) {
+    struct Row {
+        const char* what;
+        std::string mesh;
+        std::string shortSection; // empty: the file is whole
+    };
+    const std::string material = "1 1 1 1\n0.2 0.2 0.2 1\n0 0 0 1\n0 0 0 1\n";
+    for (const Row& row : std::vector<Row>{
+             {"GROUPS with nothing after it", "MSHX1\nGROUPS 5\n", "GROUPS 5"},
+             {"a group cut in its vertices", "MSHX1\nGROUPS 2\nGEOM 4 2\n1 1 1 1 1 1 1 1\n2 2",
+              "GROUPS 2"},
+             {"a group without its triangle", "MSHX1\nGROUPS 1\nGEOM 1 1\n0 0 0 0 0 0 0 0\n",
+              "GROUPS 1"},
+             {"a material without its colours", "MSHX1\nMATERIALS 2\na\nb\n" + material,
+              "MATERIALS 2"},
+             {"a texture list one entry short", "MSHX1\nTEXTURES 3\na.png\nb.png\n", "TEXTURES 3"},
+             {"a triangle line that opens the texture list",
+              "MSHX1\nGROUPS 1\nGEOM 0 1\nTEXTURES 2\na.png\n", "TEXTURES 2"},
+             {"the worked example", workedExampleMesh, ""},
+             {"a whole file of zeros",
+              "MSHX1\nGROUPS 1\nGEOM 1 1\n0 0 0 0 0 0 0 0\n0 0 0\n"
+              "MATERIALS 1\na\n0 0 0 0\n0 0 0 0\n0 0 0 0\n0 0 0 0\n",
+              ""},
+             {"a last entry without a line end", "MSHX1\nTEXTURES 2\na.png\nb.png", ""},
+         }) {
+        SCOPED_TRACE(row.what);
+        std::string path = folder.write("short.msh", row.mesh);
+        ProcessRun run = runInfo({path});
+        EXPECT_EQ(run.status, 0) << run.err;
+        std::vector<std::string> said = linesContaining(run.out, "ends early");
+        if (row.shortSection.empty()) {
+            EXPECT_TRUE(said.empty()) << run.out;
+            continue;
+        }
+        ASSERT_EQ(said.size(), 1u) << run.out;
+        EXPECT_NE(said[0].find(row.shortSection + " ran short"), std::string::npos) << said[0];
+        // The JSON on standard output stays one object alone; the note goes to stderr.
+        run = runInfo({"--json", path});
+        EXPECT_TRUE(JsonChecker(run.out).valid()) << run.out;
+        EXPECT_EQ(linesContaining(run.err, row.shortSection + " ran short").size(), 1u) << run.err;
+    }
+}
+
+} // namespace

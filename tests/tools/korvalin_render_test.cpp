@@ -251,7 +251,7 @@ TEST_F(RenderToolTest, ResizedUsesTheWindowsAspect) {
     EXPECT_NEAR(width, height * 1.5, 3) << "a square drawn " << width << " x " << height;
 }
 
-TEST_F(RenderToolTest, ResizedUsesFarPlane100) {
+TEST_F(RenderToolTest, ResizedKeepsFarPlane1000) {
     std::string mesh = meshText(rect(-40, -40, 40, 40));
     Picture picture;
     ASSERT_NO_FATAL_FAILURE(render(mesh, {"--size", "96x72", "--distance", "150"}, picture));
@@ -263,10 +263,13 @@ TEST_F(RenderToolTest, ResizedUsesFarPlane100) {
     expectColour(picture, {48, 36}, white, "centre at start-up");
     ASSERT_NO_FATAL_FAILURE(
         render(mesh, {"--size", "96x72", "--distance", "150", "--resized"}, picture));
-    EXPECT_EQ(picture.litPixels(), 0) << "150 away after a resize (far plane 100)";
+    expectColour(picture, {48, 36}, white, "150 away after a resize");
     ASSERT_NO_FATAL_FAILURE(
-        render(mesh, {"--size", "96x72", "--distance", "90", "--resized"}, picture));
-    expectColour(picture, {48, 36}, white, "90 away after a resize");
+        render(mesh, {"--size", "96x72", "--distance", "995", "--resized"}, picture));
+    expectColour(picture, {48, 36}, white, "995 away after a resize");
+    ASSERT_NO_FATAL_FAILURE(
+        render(mesh, {"--size", "96x72", "--distance", "1005", "--resized"}, picture));
+    EXPECT_EQ(picture.litPixels(), 0) << "1005 away after a resize (far plane 1000)";
 }
 
 // A 2x2 image of one colour, written by DevIL.

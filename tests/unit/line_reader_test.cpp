@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -88,4 +89,28 @@ TEST(LineReader, ToldTheFileSizeAndRefusesMissingFiles) {
     ASSERT_TRUE(reader.open(folder.write("sized", "12345\n").c_str()));
     EXPECT_EQ(reader.fileSize(), 6);
     EXPECT_FALSE(reader.open(folder.file("absent").c_str()));
+}
+
+// Skipping lines lands where as many reads would, across blocks and at the file's end.
+TEST(LineReader, SkippedLinesAreTheLinesReadWouldGive) {
+    TempFolder folder;
+    std::string text;
+    for (int i = 0; text.size() < (3u << 20); ++i)
+        text += std::to_string(i) + std::string(i % 300, 'x') + (i % 7 == 0 ? "\r\n" : "\n");
+    for (const std::string& content : {text, text + "last", std::string("a\nb"), std::string()}) {
+        std::string path = folder.write("lines.txt", content);
+        Lines all = readAll(path);
+        long long lineCount = static_cast<long long>(all.size()) - (all.back().empty() ? 1 : 0);
+        for (long long skip : {0LL, 1LL, lineCount / 3, lineCount - 1, lineCount, lineCount + 5}) {
+            if (skip < 0) continue;
+            SCOPED_TRACE(std::to_string(skip) + " of " + std::to_string(lineCount));
+            LineReader reader;
+            ASSERT_TRUE(reader.open(path.c_str()));
+            EXPECT_EQ(reader.skipLines(skip), std::min(skip, lineCount));
+            if (skip < lineCount)
+                EXPECT_EQ(reader.readLine(), all[skip]);
+            else
+                EXPECT_STREQ(reader.readLine(), "");
+        }
+    }
 }

@@ -293,6 +293,7 @@ TEST_F(SettingsFileTest, SaveReplacesALongerFileWhole) {
 TEST_F(SettingsFileTest, NewFileGetsThePermissionsTheUmaskAllows) {
     useFolder();
     for (mode_t mask : {mode_t{022}, mode_t{077}}) {
+        std::filesystem::remove(settingsFile());
         mode_t previous = umask(mask);
         bool written = saveSettings();
         umask(previous);
@@ -300,6 +301,55 @@ TEST_F(SettingsFileTest, NewFileGetsThePermissionsTheUmaskAllows) {
         struct stat status {};
         ASSERT_EQ(stat(settingsFile().c_str(), &status), 0);
         EXPECT_EQ(status.st_mode & 0777, 0666 & ~mask);
+    }
+}
+
+// A saved file is never more readable than the one its values came from, and an existing file
+// keeps its mode; a link is replaced by a regular file, its target left as it was.
+TEST_F(SettingsFileTest, SavedFileIsNeverMoreReadableThanTheOneReadAndKeepsItsMode) {
+    struct Row {
+        const char* what;
+        mode_t umaskBits;
+        mode_t fileMode; // of the file read (a link's target, when linked)
+        bool linked;     // Korvalin.ini is a link to that file
+        bool goneBySave; // the file read is removed before the save
+        mode_t expected;
+    };
+    for (const Row& row : {
+             Row{"a 0600 file", 022, 0600, false, false, 0600},
+             Row{"a link to a 0600 file", 022, 0600, true, false, 0600},
+             Row{"a 0640 file under umask 077", 077, 0640, false, false, 0640},
+             Row{"a 0600 file removed before the save", 022, 0600, false, true, 0600},
+             Row{"a 0644 file", 077, 0644, false, false, 0644},
+         }) {
+        SCOPED_TRACE(row.what);
+        TempFolder elsewhere;
+        std::string read = row.linked ? elsewhere.write("private.ini", "0.4\n3\n/secret\n")
+                                      : folder.write("Korvalin.ini", "0.4\n3\n/secret\n");
+        ASSERT_EQ(chmod(read.c_str(), row.fileMode), 0);
+        if (row.linked) {
+            ASSERT_EQ(symlink(read.c_str(), settingsFile().c_str()), 0);
+        }
+        useFolder();
+        ASSERT_TRUE(loadSettings());
+        if (row.goneBySave) std::filesystem::remove(read);
+        mode_t previous = umask(row.umaskBits);
+        bool written = saveSettings();
+        umask(previous);
+        ASSERT_TRUE(written);
+
+        struct stat status {};
+        ASSERT_EQ(lstat(settingsFile().c_str(), &status), 0);
+        EXPECT_TRUE(S_ISREG(status.st_mode)) << "the link was written through";
+        EXPECT_EQ(status.st_mode & 0777, row.expected);
+        EXPECT_EQ(saved(), "0.4\n3\n/secret");
+        if (row.linked) {
+            EXPECT_EQ(readWholeFile(read), "0.4\n3\n/secret\n") << "the link's target changed";
+            ASSERT_EQ(stat(read.c_str(), &status), 0);
+            EXPECT_EQ(status.st_mode & 0777, row.fileMode);
+        }
+        std::filesystem::remove(settingsFile());
+        resetSettings();
     }
 }
 

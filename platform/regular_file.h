@@ -1,0 +1,15 @@
+#pragma once
+
+#include <cstdio>
+
+// What the system told about a file when it was opened.
+struct RegularFileFacts {
+    long long size = -1;
+    // Who may read and write it, as POSIX mode bits (0644, 0600, ...).
+    unsigned permissions = 0;
+};
+
+// Opens path for reading in binary mode when it names a regular file (a link is followed). A
+// device, a pipe, a socket or a folder is refused at once, without waiting on it or reading
+// from it. Null when the file is refused or cannot be opened.
+std::FILE* openRegularFile(const char* path, RegularFileFacts* facts = nullptr);
