@@ -1,6 +1,7 @@
 #include "mesh/image_decoder.h"
 
 #include "platform/isolated_process.h"
+#include "platform/regular_file.h"
 
 #include <IL/il.h>
 #include <algorithm>
@@ -130,14 +131,10 @@ int serveImages(int requests, int answers) {
 // A regular file opened for the helper, and its size; a FIFO or a device is refused before it
 // could block the open or feed the library for ever.
 int openImageFile(const std::string& path, long long& size) {
-    int file = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    struct stat info {};
-    if (file >= 0 && fstat(file, &info) == 0 && S_ISREG(info.st_mode)) {
-        size = info.st_size;
-        return file;
-    }
-    if (file >= 0) close(file);
-    return -1;
+    RegularFileFacts facts;
+    int file = openRegularFileDescriptor(path.c_str(), &facts);
+    if (file >= 0) size = facts.size;
+    return file;
 }
 
 long long monotonicMilliseconds() {

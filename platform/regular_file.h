@@ -13,3 +13,8 @@ struct RegularFileFacts {
 // device, a pipe, a socket or a folder is refused at once, without waiting on it or reading
 // from it. Null when the file is refused or cannot be opened.
 std::FILE* openRegularFile(const char* path, RegularFileFacts* facts = nullptr);
+
+#ifndef _WIN32
+// The same check for a caller that wants the descriptor itself; -1 when refused.
+int openRegularFileDescriptor(const char* path, RegularFileFacts* facts = nullptr);
+#endif
