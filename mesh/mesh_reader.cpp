@@ -65,7 +65,8 @@ struct TextureList {
 
 class MeshFileReader {
   public:
-    MeshFileReader(LineReader& in, MeshSections& sections) : in(in), sections(sections) {}
+    MeshFileReader(LineReader& in, MeshSections& sections, const char* meshPath)
+        : in(in), sections(sections), meshPath(meshPath) {}
 
     // Each section reader leaves its last line in `line`, where the next keyword test looks.
     bool readGroupSection();
@@ -81,10 +82,11 @@ class MeshFileReader {
     bool readGeometry(MeshGroup& group);
     void readVertex(MeshVertex& vertex);
     void readMaterialColours(MeshMaterial& material);
-    void readTextureEntry(int number, TextureList& list);
+    void readTextureEntry(int number, TextureImageFinder& images, TextureList& list);
 
     LineReader& in;
     MeshSections& sections;
+    const char* meshPath;
     long long bytesClaimed = 0;
 };
 
@@ -209,23 +211,23 @@ bool MeshFileReader::readTextureSection() {
     sections.textureNames = std::move(names);
     sections.textureCount = count;
     sections.hasTextures = true;
+    TextureImageFinder images(meshScene.texturesDir, meshPath);
     TextureList list;
     for (int number = 1; number <= count; ++number)
-        readTextureEntry(number, list);
+        readTextureEntry(number, images, list);
     if (count > 0) loadTextures(list.imagePaths, list.names);
     return true;
 }
 
-// Entry k becomes GL texture name k; an image path that does not fit skips the entry.
-void MeshFileReader::readTextureEntry(int number, TextureList& list) {
+// Entry k becomes GL texture name k; an entry whose image paths do not fit is skipped.
+void MeshFileReader::readTextureEntry(int number, TextureImageFinder& images, TextureList& list) {
     char* name = sections.textureNames[number - 1];
     const char* entryLine = in.readLine();
     scanWord(entryLine, name, sizeof(TextureName));
     for (char* c = name; *c; ++c)
         *c = nativeNameCharacter(*c);
     char imagePath[textFieldSize];
-    if (!buildTexturePath(meshScene.texturesDir, name, imagePath, sizeof imagePath)) return;
-    resolveImageFileCase(imagePath, sizeof imagePath);
+    if (!images.find(name, imagePath, sizeof imagePath)) return;
     list.imagePaths.emplace_back(imagePath);
     list.names.push_back(static_cast<unsigned>(number));
 }
@@ -245,8 +247,8 @@ void commitSections(MeshSections& sections) {
     }
 }
 
-bool readSections(LineReader& in, MeshSections& sections) {
-    MeshFileReader reader(in, sections);
+bool readSections(LineReader& in, MeshSections& sections, const char* meshPath) {
+    MeshFileReader reader(in, sections, meshPath);
     while (!in.atEnd()) {
         reader.line = in.readLine();
         if (beginsWith(reader.line, "GROUPS") && !reader.readGroupSection()) return false;
@@ -267,7 +269,7 @@ bool loadMesh(const char* path) {
     sections.groupCount = meshScene.groupCount;
     sections.materialCount = meshScene.materialCount;
     sections.textureCount = meshScene.textureCount;
-    if (!readSections(in, sections)) return false;
+    if (!readSections(in, sections, path)) return false;
     commitSections(sections);
     return true;
 }

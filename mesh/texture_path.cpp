@@ -4,22 +4,33 @@
 
 #include <cstring>
 #include <filesystem>
-#include <string>
 #include <system_error>
 
 namespace {
 
-bool sameIgnoringAsciiCase(const std::string& a, const char* b) {
-    std::size_t length = std::strlen(b);
-    if (a.size() != length) return false;
-    for (std::size_t i = 0; i < length; ++i) {
-        unsigned char x = static_cast<unsigned char>(a[i]);
-        unsigned char y = static_cast<unsigned char>(b[i]);
-        if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y - 'A' + 'a');
-        if (x != y) return false;
-    }
-    return true;
+std::string lowerAscii(const char* text) {
+    std::string lowered(text);
+    for (char& c : lowered)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return lowered;
+}
+
+const char* lastSeparator(const char* path) {
+    const char* slash = std::strrchr(path, '/');
+    const char* separator = std::strrchr(path, pathSeparator());
+    return slash > separator ? slash : separator;
+}
+
+// The folder of a file, as buildTexturePath takes it: "." for a bare name, "" for one under the
+// root (the separator is put back between the two).
+std::string folderOf(const char* filePath) {
+    const char* separator = lastSeparator(filePath);
+    return separator ? std::string(filePath, separator) : std::string(".");
+}
+
+bool fileExists(const char* path) {
+    std::error_code error;
+    return std::filesystem::exists(path, error);
 }
 
 } // namespace
@@ -37,22 +48,60 @@ bool buildTexturePath(const char* directory, const char* name, char* path, std::
     return true;
 }
 
-void resolveImageFileCase(char* path, std::size_t pathSize) {
-    if (!fileNamesCaseSensitive()) return;
+const FolderListings::Listing& FolderListings::listing(const std::string& folder) {
+    auto known = folders.find(folder);
+    if (known != folders.end()) return known->second;
+    Listing& listed = folders[folder];
     std::error_code error;
-    if (std::filesystem::exists(path, error)) return;
-    const char* slash = std::strrchr(path, pathSeparator());
-    std::string folder =
-        slash ? std::string(path, slash - path + 1) : std::string{'.', pathSeparator()};
-    const char* fileName = slash ? slash + 1 : path;
-    if (*fileName == '\0') return;
     std::filesystem::directory_iterator entries(folder, error);
     for (; !error && entries != std::filesystem::directory_iterator(); entries.increment(error)) {
-        std::string candidate = entries->path().filename().string();
-        if (!sameIgnoringAsciiCase(candidate, fileName)) continue;
-        std::size_t prefixLength = slash ? slash - path + 1 : 0;
-        if (prefixLength + candidate.size() < pathSize)
-            std::memcpy(path + prefixLength, candidate.c_str(), candidate.size() + 1);
-        return;
+        std::string name = entries->path().filename().string();
+        listed.byLowerCase.emplace(lowerAscii(name.c_str()), name);
+        listed.names.insert(std::move(name));
     }
+    listed.complete = !error;
+    return listed;
+}
+
+bool FolderListings::find(char* path, std::size_t pathSize) {
+    const char* separator = lastSeparator(path);
+    const char* fileName = separator ? separator + 1 : path;
+    std::size_t prefixLength = static_cast<std::size_t>(fileName - path);
+    std::string folder = separator ? std::string(path, prefixLength) : std::string(".");
+    // A folder listed already answers without a look at the disk: a long list of missing
+    // names then costs no system call each.
+    auto known = folders.find(folder);
+    if (known == folders.end() || !known->second.complete || *fileName == '\0') {
+        if (fileExists(path)) return true;
+        if (!fileNamesCaseSensitive() || *fileName == '\0') return false;
+    }
+    const Listing& names = listing(folder);
+    if (names.names.count(fileName) > 0) return true;
+    auto match = names.byLowerCase.find(lowerAscii(fileName));
+    if (match == names.byLowerCase.end() || prefixLength + match->second.size() >= pathSize)
+        return false;
+    std::memcpy(path + prefixLength, match->second.c_str(), match->second.size() + 1);
+    return true;
+}
+
+void resolveImageFileCase(char* path, std::size_t pathSize) {
+    FolderListings listings;
+    listings.find(path, pathSize);
+}
+
+TextureImageFinder::TextureImageFinder(const char* texturesDir, const char* meshPath)
+    : texturesDir(texturesDir), meshFolder(folderOf(meshPath)) {}
+
+bool TextureImageFinder::find(const char* name, char* path, std::size_t pathSize) {
+    const bool fitsInFolder = buildTexturePath(texturesDir.c_str(), name, path, pathSize);
+    if (fitsInFolder && listings.find(path, pathSize)) return true;
+    if (meshFolder != texturesDir) {
+        std::string inFolder = fitsInFolder ? path : "";
+        if (buildTexturePath(meshFolder.c_str(), name, path, pathSize) &&
+            listings.find(path, pathSize))
+            return true;
+        // Found nowhere: the path in the textures folder, as before there was a second place.
+        if (fitsInFolder) std::memcpy(path, inFolder.c_str(), inFolder.size() + 1);
+    }
+    return fitsInFolder;
 }

@@ -25,28 +25,27 @@ long long totalTriangles() {
 
 // A name can be bound and still hold no image when the GL refused the upload.
 bool holdsImage(GLuint name) {
-    if (!glIsTexture(name))
-        return false;
+    if (!glIsTexture(name)) return false;
     GLint width = 0;
     glBindTexture(GL_TEXTURE_2D, name);
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
     return width > 0;
 }
 
-void writeTextures(std::FILE* out, bool texturesChecked) {
+void writeTextures(std::FILE* out, const char* meshPath, bool texturesChecked) {
     std::fprintf(out, "textures: %d\n", meshScene.textureCount);
     if (meshScene.textureCount > 0 && !texturesChecked)
         std::fputs("  images not checked: no GL context\n", out);
+    TextureImageFinder images(meshScene.texturesDirectory(), meshPath);
     for (int number = 1; texturesChecked && number <= meshScene.textureCount; ++number) {
         if (holdsImage(static_cast<GLuint>(number))) continue;
         char path[textFieldSize];
         const char* name = meshScene.textureNames[number - 1];
-        if (!buildTexturePath(meshScene.texturesDirectory(), name, path, sizeof path)) {
+        if (!images.find(name, path, sizeof path)) {
             std::fprintf(out, "  texture %d did not load: path too long for \"%s\"\n", number,
                          name);
             continue;
         }
-        resolveImageFileCase(path, sizeof path);
         std::fprintf(out, "  texture %d did not load: %s\n", number, path);
     }
 }
@@ -98,7 +97,7 @@ void writeMeshSummary(std::FILE* out, const char* meshPath, bool texturesChecked
     std::fprintf(out, "vertices: %lld\n", totalVertices());
     std::fprintf(out, "triangles: %lld\n", totalTriangles());
     std::fprintf(out, "materials: %d\n", meshScene.materialCount);
-    writeTextures(out, texturesChecked);
+    writeTextures(out, meshPath, texturesChecked);
     writeGroupNumbers(out);
     writeCorners(out);
 }

@@ -3,8 +3,8 @@
 # the path typed in) is the one a mesh opened afterwards takes its textures from: no folder
 # chooser during the load, the crate's wood on the cube, and File > Quit writes the folder as
 # Korvalin.ini's third line. Against that: with no folder set, opening the cube asks for one
-# during the load, and when that chooser is cancelled the cube shows without its textures and
-# the third line stays empty.
+# during the load, and when that chooser is cancelled a cube with no images beside it shows
+# without its textures and the third line stays empty.
 set -euo pipefail
 # shellcheck source=tests/e2e/lib.sh
 source "$(dirname "$0")/lib.sh"
@@ -44,10 +44,13 @@ quit_and_expect_settings "$folder" "0.1\n2\n$samples"
 expect_folder_holds "$folder" Korvalin.ini
 log "folder chosen through the menu: ok"
 
-# No folder at all: the load asks for one; cancelled, the cube shows bare.
+# No folder at all: the load asks for one; cancelled, a cube without its images beside it
+# shows bare.
+lone="$(new_folder lone)"
+cp -- "$samples/cube.msh" "$lone/cube.msh"
 folder="$(new_folder unset)"
 start_fresh "$folder"
-open_mesh "$window" "$samples/cube.msh"
+open_mesh "$window" "$lone/cube.msh"
 chooser="$(wait_for_window "$FOLDER_CHOOSER_NAME" 10)"
 log "the load asks for the textures folder"
 chooser_cancel "$FOLDER_CHOOSER_NAME" "$chooser"

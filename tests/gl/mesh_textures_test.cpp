@@ -215,6 +215,26 @@ TEST_F(MeshTexturesTest, NamesFindFilesThatDifferInLetterCaseOrUseBackslashes) {
     EXPECT_FALSE(glIsTexture(6));
 }
 
+TEST_F(MeshTexturesTest, ImagesMissingFromTheFolderAreTakenFromBesideTheMesh) {
+    writeImage(folder.file("beside.png"), 2, 3, red);
+    writeImage(image("both.png"), 3, 1, green);
+    writeImage(folder.file("both.png"), 4, 4, blue);
+    meshScene.setTexturesDirectory(textures().c_str());
+
+    ASSERT_TRUE(loadMeshText(meshWithTextures({"beside.png", "both.png", "Beside.PNG", "no.png"})));
+    expectTexture(1, 2, 3, red);
+    expectTexture(2, 3, 1, green); // the textures folder comes first
+    expectTexture(3, 2, 3, red);
+    EXPECT_FALSE(glIsTexture(4));
+
+    // The folder is still asked for when none is set; cancelled, the mesh's own folder serves.
+    resetMeshScene();
+    platform.folderAnswer = "";
+    ASSERT_TRUE(loadMeshText(meshWithTextures({"beside.png"}), "again.msh"));
+    EXPECT_EQ(platform.folderTitles, std::vector<std::string>{folderTitle});
+    expectTexture(1, 2, 3, red);
+}
+
 TEST_F(MeshTexturesTest, AnEmptyTexturesDirectoryPutsNamesUnderTheRoot) {
     writeImage(image("abs.png"), 3, 4, blue);
     meshScene.setTexturesDirectory("");

@@ -126,6 +126,7 @@ bool convertFromMsh(const ConvertOptions& options, Progress& progress, Notes& no
     settings.format = options.format;
     settings.texturesDir =
         options.texturesDirGiven ? options.texturesDir : folderOf(options.inputPath);
+    settings.meshPath = options.inputPath;
     settings.outputPath = options.outputPath;
     std::unique_ptr<aiScene> scene = mshToScene(settings, notes, error);
     if (!scene) {

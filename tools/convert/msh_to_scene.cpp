@@ -91,20 +91,21 @@ std::vector<TextureImage> findImages(const MshExport& settings, const std::set<i
     std::vector<TextureImage> images(static_cast<std::size_t>(meshScene.textureCount) + 1);
     const bool embed = std::strcmp(settings.format->name, "glb") == 0;
     std::vector<std::string> paths;
+    TextureImageFinder finder(settings.texturesDir.c_str(), settings.meshPath.c_str());
     for (int number : used) {
         TextureImage& image = images[number];
         const char* name = meshScene.textureNames[number - 1];
         char path[PATH_MAX];
-        if (buildTexturePath(settings.texturesDir.c_str(), name, path, sizeof path))
-            resolveImageFileCase(path, sizeof path);
-        else
-            std::snprintf(path, sizeof path, "%s", name);
+        if (!finder.find(name, path, sizeof path)) std::snprintf(path, sizeof path, "%s", name);
         image.imagePath = path;
         std::error_code error;
         image.found = fs::is_regular_file(image.imagePath, error);
         image.reference = pathRelativeTo(image.imagePath, folderOf(settings.outputPath));
         if (!image.found)
             notes.say(std::string("texture ") + name + " not found in " + settings.texturesDir +
+                      (settings.texturesDir == folderOf(settings.meshPath)
+                           ? ""
+                           : " nor beside " + settings.meshPath) +
                       "; referred to as " + image.reference);
         paths.push_back(image.found ? image.imagePath : std::string());
         if (!embed || !image.found) continue;

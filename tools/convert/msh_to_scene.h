@@ -10,7 +10,8 @@
 
 struct MshExport {
     const OutputFormat* format = nullptr;
-    std::string texturesDir; // where the mesh's texture names are looked up
+    std::string texturesDir; // where the mesh's texture names are looked up first
+    std::string meshPath;    // then beside this file
     std::string outputPath;  // texture references are made relative to its folder
 };
 
