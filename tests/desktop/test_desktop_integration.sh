@@ -42,8 +42,10 @@ desktop_env() {
 
 cp "$repo/samples/cube.msh" "$work/cube.msh"
 cp "$repo/samples/cube.msh" "$work/no-extension"
+# shellcheck disable=SC2016 # Gmsh's section names start with a dollar sign
 printf '$MeshFormat\n4.1 0 8\n$EndMeshFormat\n$Nodes\n1 1 1 1\n2 0 1 1\n1\n0 0 0\n$EndNodes\n' \
     >"$work/gmsh-ascii.msh"
+# shellcheck disable=SC2016
 {
     printf '$MeshFormat\n4.1 1 8\n'
     printf '\001\000\000\000'

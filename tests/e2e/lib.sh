@@ -476,6 +476,7 @@ find_file_chooser() {
     find_window "$FILE_CHOOSER_NAME"
 }
 
+# shellcheck disable=SC2120 # the timeout is optional
 wait_for_file_chooser() {
     local timeout="${1:-20}" i id
     for ((i = 0; i < timeout * 10; i++)); do

@@ -21,8 +21,9 @@ expect_gtk_chooser() {
     is_gtk_chooser "$chooser" ||
         fail "$what is not GTK's chooser: $(xprop -id "$chooser" WM_CLASS WM_WINDOW_ROLE 2>&1 | tr '\n' ' ')"
     owner="$(xprop -id "$chooser" WM_TRANSIENT_FOR | sed -n 's/.*# //p')"
-    [[ -n "$owner" ]] && ((owner == window)) ||
+    if [[ -z "$owner" ]] || ((owner != window)); then
         fail "$what belongs to window '$owner', not to the viewer's $(printf '0x%x' "$window")"
+    fi
     screenshot "$E2E_TMP/$(tr ' ' - <<<"$what").png"
     log "$what: GTK's chooser, for window $owner"
 }
