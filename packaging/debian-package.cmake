@@ -1,6 +1,6 @@
 # `cpack -G DEB` in a build folder makes korvalin_<version>_amd64.deb from what `cmake --install`
 # puts under /usr. Its dependencies come from the binaries (dpkg-shlibdeps); only what the
-# programs load at run time without linking it, the Mesa GL drivers, is named by hand.
+# programs load at run time without linking it, the Mesa GL drivers and GTK, is named by hand.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME korvalin)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
@@ -15,7 +15,9 @@ set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libgl1-mesa-dri, libegl-mesa0")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "shared-mime-info, desktop-file-utils")
+# FLTK loads GTK at run time for the desktop's file chooser, GTK 2 before GTK 3, and falls back
+# to its own chooser without either.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "shared-mime-info, desktop-file-utils, libgtk2.0-0 | libgtk-3-0")
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS OFF)
 
 find_program(GZIP_PROGRAM gzip REQUIRED)

@@ -2,8 +2,8 @@
 # Installs the Debian package with apt on the machine it runs on (a clean root in
 # scripts/check-fresh-machine.sh) and tries what it installed, from the installed paths only:
 # the viewer's version, korvalin-info and korvalin-render on the installed samples, the
-# thumbnailer's Exec line as a file manager runs it, and the MIME type registered by the
-# desktop's triggers.
+# thumbnailer's Exec line as a file manager runs it, the MIME type registered by the desktop's
+# triggers, and the GTK library the file choosers load.
 #
 #   scripts/check-installed-package.sh ./korvalin_<version>_amd64.deb
 set -euo pipefail
@@ -53,6 +53,9 @@ done
 
 [ -f /usr/share/mime/model/x-korvalin-mesh.xml ] ||
   fail "the MIME database does not know model/x-korvalin-mesh after installing"
+# Recommended, so apt brings it: the viewer's file choosers are GTK's when FLTK can load it.
+ldconfig -p | grep -qE 'libgtk-(x11-2\.0|3)\.so\.0 ' ||
+  fail "no GTK library for the desktop's file chooser after installing"
 if command -v korvalin-convert >/dev/null; then
   korvalin-convert "$samples/cube.msh" "$work/cube.obj" || fail "korvalin-convert to OBJ"
 fi

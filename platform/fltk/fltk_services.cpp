@@ -35,10 +35,9 @@ void setWindowIcon(Fl_Window& window, const WindowIcon& icon) {
 }
 } // namespace
 
-FltkServices::FltkServices() {
-    // FLTK's own chooser: the same on every desktop, GTK or not.
-    Fl::option(Fl::OPTION_FNFC_USES_GTK, false);
-}
+// Fl_Native_File_Chooser shows the desktop's GTK dialog when GTK loads at run time, and
+// FLTK's own chooser without it (or when the user's FLTK options ask for that one).
+FltkServices::FltkServices() = default;
 
 FltkServices::~FltkServices() = default;
 
@@ -191,10 +190,20 @@ int FltkServices::messageBox(WindowHandle owner, const char* text, const char* c
     return showMessageBox(ownerWindow, text, caption, flags);
 }
 
+namespace {
+// GTK 2's chooser, given no folder, shows its recent files, where a path typed into the
+// location entry loses its first folder; FLTK's own starts in the current directory anyway.
+void startInCurrentDirectory(Fl_Native_File_Chooser& chooser) {
+    char directory[4096];
+    if (getcwd(directory, sizeof directory)) chooser.directory(directory);
+}
+} // namespace
+
 bool FltkServices::browseForFolder(const char* title, char* path, std::size_t pathSize) {
     path[0] = '\0';
     Fl_Native_File_Chooser chooser(Fl_Native_File_Chooser::BROWSE_DIRECTORY);
     chooser.title(title);
+    startInCurrentDirectory(chooser);
     if (chooser.show() != 0 || !chooser.filename()) return false;
     const char* chosen = chooser.filename();
     if (std::strlen(chosen) >= pathSize) return false;
@@ -216,6 +225,7 @@ bool FltkServices::openFileDialog(WindowHandle, const char* filterLabel, const c
     Fl_Native_File_Chooser chooser(Fl_Native_File_Chooser::BROWSE_FILE);
     std::string filter = std::string(filterLabel) + "\t" + filterPattern;
     chooser.filter(filter.c_str());
+    startInCurrentDirectory(chooser);
     for (;;) {
         if (chooser.show() != 0 || !chooser.filename()) return false;
         const char* chosen = chooser.filename();

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # `cmake --install` into a temporary prefix, then the desktop's own tools on what it put there:
-# the desktop entry and the AppStream metainfo validate without errors; once the MIME database
-# is updated, xdg-mime names the mesh type for a .msh file and for a mesh file without the
-# extension (by its MSHX1 magic), as a bare session and as GNOME find it; the icon is there in
-# every hicolor size, as the application's and as the file type's; the installed programs run.
+# the desktop entry and the AppStream metainfo validate without errors; with a MIME database of
+# only the system's base types and ours, xdg-mime names the mesh type for a file starting MSHX1,
+# whatever its name, and not for Gmsh's .msh meshes, as a bare session and as GNOME find it, and
+# the entry is the default for the type; the icon is there in every hicolor size, as the
+# application's and as the file type's; each program's manual page refers to the other three;
+# the installed programs run.
 set -euo pipefail
 build=${1:?usage: test_desktop_integration.sh BUILD_FOLDER}
 repo=$(cd "$(dirname "$0")/../.." && pwd)
@@ -25,16 +27,52 @@ grep -qx 'MimeType=model/x-korvalin-mesh;' "$desktop" || fail "the entry names n
 appstreamcli validate --no-net "$share/metainfo/org.korvalin.Korvalin.metainfo.xml" ||
     fail "appstreamcli reports errors"
 
+# Our XML over the base types alone, so nothing installed on this machine, nor the user's own
+# database, has a say.
+base=$work/base
+mkdir -p "$base/mime/packages" "$work/home" "$work/config"
+cp /usr/share/mime/packages/freedesktop.org.xml "$base/mime/packages/"
+update-mime-database "$base/mime"
 update-mime-database "$share/mime"
+update-desktop-database "$share/applications"
+desktop_env() {
+    env XDG_CURRENT_DESKTOP="$1" XDG_DATA_DIRS="$share:$base" XDG_DATA_HOME="$work/home" \
+        XDG_CONFIG_HOME="$work/config" XDG_CONFIG_DIRS="$work/config" "${@:2}"
+}
+
 cp "$repo/samples/cube.msh" "$work/cube.msh"
 cp "$repo/samples/cube.msh" "$work/no-extension"
+# shellcheck disable=SC2016 # Gmsh's section names start with a dollar sign
+printf '$MeshFormat\n4.1 0 8\n$EndMeshFormat\n$Nodes\n1 1 1 1\n2 0 1 1\n1\n0 0 0\n$EndNodes\n' \
+    >"$work/gmsh-ascii.msh"
+# shellcheck disable=SC2016
+{
+    printf '$MeshFormat\n4.1 1 8\n'
+    printf '\001\000\000\000'
+    printf '\n$EndMeshFormat\n'
+} >"$work/gmsh-binary.msh"
+# file, and whether it is ours
+files=(
+    "cube.msh yes"
+    "no-extension yes"
+    "gmsh-ascii.msh no"
+    "gmsh-binary.msh no"
+)
 for session in "" GNOME; do
-    for file in cube.msh no-extension; do
-        type=$(XDG_CURRENT_DESKTOP=$session XDG_DATA_DIRS="$share:/usr/share" \
-            xdg-mime query filetype "$work/$file")
-        [[ "$type" == model/x-korvalin-mesh ]] ||
-            fail "xdg-mime (session '${session:-bare}') calls $file '$type'"
+    for row in "${files[@]}"; do
+        read -r file ours <<<"$row"
+        type=$(desktop_env "$session" xdg-mime query filetype "$work/$file")
+        if [[ $ours == yes ]]; then
+            [[ "$type" == model/x-korvalin-mesh ]] ||
+                fail "xdg-mime (session '${session:-bare}') calls $file '$type'"
+        else
+            [[ -n "$type" && "$type" != model/x-korvalin-mesh ]] ||
+                fail "xdg-mime (session '${session:-bare}') takes $file for ours ('$type')"
+        fi
     done
+    default=$(desktop_env "$session" xdg-mime query default model/x-korvalin-mesh)
+    [[ "$default" == org.korvalin.Korvalin.desktop ]] ||
+        fail "xdg-mime (session '${session:-bare}') opens meshes with '$default'"
 done
 
 for size in 16 22 24 32 48 64 128 256; do
@@ -45,6 +83,18 @@ for size in 16 22 24 32 48 64 128 256; do
     done
 done
 [[ -f $share/icons/hicolor/scalable/apps/korvalin.svg ]] || fail "no scalable icon"
+
+programs=(korvalin korvalin-info korvalin-render korvalin-convert)
+for program in "${programs[@]}"; do
+    page=$share/man/man1/$program.1.gz
+    [[ -f $page ]] || fail "no manual page $page"
+    see_also=$(zcat "$page" | sed -n '/^\.SH SEE ALSO/,/^\.SH /p')
+    for other in "${programs[@]}"; do
+        [[ $other == "$program" ]] && continue
+        grep -q "^\.BR $other (1)" <<<"$see_also" ||
+            fail "the $program manual page's SEE ALSO does not name $other"
+    done
+done
 
 "$prefix/bin/korvalin" --version | grep -q '^korvalin ' || fail "the installed viewer does not run"
 for tool in korvalin-info korvalin-render; do

@@ -136,12 +136,32 @@ new_folder() {
     echo "$folder"
 }
 
+# The viewer's home folder: GTK's recent files and FLTK's preferences go there, not to the user's.
+app_home() {
+    local home="$E2E_TMP/home"
+    mkdir -p -- "$home"
+    echo "$home"
+}
+
+# Sets the FLTK option that makes its file choosers FLTK's own instead of GTK's (0), as a user
+# can in FLTK's preferences.
+use_fltk_choosers() {
+    local folder
+    folder="$(app_home)/.fltk/fltk.org"
+    mkdir -p -- "$folder"
+    printf '; FLTK preferences file format 1.0\n; vendor: fltk.org\n; application: fltk\n\n' \
+        >"$folder/fltk.prefs"
+    printf '[.]\n\n[./options]\nFNFCUsesGTK:0\n' >>"$folder/fltk.prefs"
+}
+
 # start_app FOLDER [ARGUMENT...]: starts the viewer with FOLDER as its current directory.
 start_app() {
-    local folder="$1"
+    local folder="$1" home
     shift
     [[ -z "$APP_PID" ]] || fail "start_app: the viewer is already running (pid $APP_PID)"
-    (cd -- "$folder" && exec "$KORVALIN" "$@") >"$E2E_TMP/app.log" 2>&1 &
+    home="$(app_home)"
+    (cd -- "$folder" && HOME="$home" XDG_CONFIG_HOME="$home/.config" XDG_DATA_HOME="$home/.local/share" \
+        XDG_CACHE_HOME="$home/.cache" exec "$KORVALIN" "$@") >"$E2E_TMP/app.log" 2>&1 &
     APP_PID=$!
     APP_STATUS=""
     log "korvalin started in $folder (pid $APP_PID)"
@@ -174,9 +194,17 @@ expect_exit_status() {
 # ---------------------------------------------------------------------------------------------
 # Windows
 
-# Prints the id of the visible window whose name is exactly NAME, or nothing.
+# Prints the id of the visible window whose name is exactly NAME, or nothing. (xdotool's search
+# ignores case: GTK's file chooser, named after the program, is "korvalin".)
 find_window() {
-    xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1 || true
+    local id
+    for id in $(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null); do
+        [[ "$(xdotool getwindowname "$id" 2>/dev/null)" == "$1" ]] && {
+            echo "$id"
+            return 0
+        }
+    done
+    return 0
 }
 
 # Waits up to TIMEOUT seconds for a visible window named exactly NAME and prints its id.
@@ -425,10 +453,48 @@ samples_folder() {
     echo "$E2E_REPO/samples"
 }
 
-# The window names of FLTK's file chooser (File > Open...) and of the folder chooser the viewer
-# shows for the textures directory.
+# The window names of FLTK's own file chooser (File > Open...) and of the folder chooser the
+# viewer shows for the textures directory, GTK's or FLTK's. GTK's file chooser has no name of ours
+# and is known by its window role.
 readonly FILE_CHOOSER_NAME="Choose File"
 readonly FOLDER_CHOOSER_NAME="Please select the textures directory."
+readonly GTK_CHOOSER_ROLE="GtkFileChooserDialog"
+
+is_gtk_chooser() {
+    xprop -id "$1" WM_WINDOW_ROLE 2>/dev/null | grep -q "= \"$GTK_CHOOSER_ROLE\"\$"
+}
+
+# Prints the id of the shown file chooser of File > Open..., GTK's or FLTK's, or nothing.
+find_file_chooser() {
+    local id
+    for id in $(xdotool search --onlyvisible --name '.' 2>/dev/null); do
+        is_gtk_chooser "$id" && [[ "$(xdotool getwindowname "$id")" != "$FOLDER_CHOOSER_NAME" ]] && {
+            echo "$id"
+            return 0
+        }
+    done
+    find_window "$FILE_CHOOSER_NAME"
+}
+
+# shellcheck disable=SC2120 # the timeout is optional
+wait_for_file_chooser() {
+    local timeout="${1:-20}" i id
+    for ((i = 0; i < timeout * 10; i++)); do
+        id="$(find_file_chooser)"
+        [[ -n "$id" ]] && {
+            echo "$id"
+            return 0
+        }
+        app_is_running || fail "korvalin ended before its file chooser appeared"
+        sleep 0.1
+    done
+    fail "no file chooser within ${timeout} s"
+}
+
+# True while the window is mapped.
+window_is_shown() {
+    xwininfo -id "$1" 2>/dev/null | grep -q 'Map State: IsViewable'
+}
 
 # Prints "X Y WIDTH HEIGHT" of the GL client area (the window below its menu bar) on the screen.
 client_area_geometry() {
@@ -601,11 +667,17 @@ wait_for_client_change() {
 # completes names, selecting the completed tail), so the text is typed one key at a time: first
 # a "/" over the whole field, selected with Ctrl+A, which takes the chooser to the top of the file
 # system with an empty field; then the absolute path, which it follows folder by folder.
+#
+# GTK's chooser takes the path in its location entry (Ctrl+L), typed slowly, as a user would.
 chooser_type_path() {
     local chooser="$1" path="$2" geometry x y w h
     [[ "$path" == /* ]] || fail "chooser_type_path: $path is not an absolute path"
     geometry="$(window_geometry "$chooser")" || fail "the chooser window $chooser is gone"
     read -r x y w h <<<"$geometry"
+    if is_gtk_chooser "$chooser"; then
+        gtk_chooser_type_path "$x" "$y" "$w" "$path"
+        return 0
+    fi
     # The field lies along the bottom, 57 px above the chooser's lower edge, from x = 116 to
     # 26 px short of its right edge. Under a bare X server the keys go where the pointer is.
     xdotool mousemove "$((x + w - 100))" "$((y + h - 57))" click 1
@@ -619,21 +691,39 @@ chooser_type_path() {
         "$E2E_TMP/chooser-field.png" || true
 }
 
+gtk_chooser_type_path() {
+    local x="$1" y="$2" w="$3" path="$4"
+    # Under a bare X server the keys go where the pointer is: over the dialog's title area.
+    xdotool mousemove "$((x + w / 2))" "$((y + 20))"
+    sleep 0.2
+    xdotool key ctrl+l
+    sleep 0.3
+    xdotool key ctrl+a
+    xdotool type --delay 100 -- "$path"
+    sleep 0.5
+    # The location entry runs along the top, below the path buttons.
+    import -window root -crop "$((w - 100))x30+$((x + 88))+$((y + 54))" +repage \
+        "$E2E_TMP/chooser-field.png" || true
+}
+
 # chooser_accept CHOOSER_NAME CHOOSER return|ok: confirms the chooser with the Return key or its OK
-# button and waits for it to close; fails, naming the picture of the field, if it stays.
+# (GTK: Open) button and waits for it to close; fails, naming the picture of the field, if it stays.
 chooser_accept() {
-    local name="$1" chooser="$2" how="$3" geometry x y w h
+    local name="$1" chooser="$2" how="$3" geometry x y w h gtk=0
     geometry="$(window_geometry "$chooser")" || fail "the chooser window $chooser is gone"
     read -r x y w h <<<"$geometry"
-    case "$how" in
-    return) xdotool mousemove "$((x + w - 100))" "$((y + h - 57))" key Return ;;
-    # OK sits left of Cancel in the bottom right corner.
-    ok) xdotool mousemove "$((x + w - 135))" "$((y + h - 23))" click 1 ;;
+    is_gtk_chooser "$chooser" && gtk=1
+    case "$how:$gtk" in
+    return:0) xdotool mousemove "$((x + w - 100))" "$((y + h - 57))" key Return ;;
+    return:1) xdotool mousemove "$((x + w / 2))" "$((y + 20))" key Return ;;
+    # OK sits left of Cancel in the bottom right corner; GTK's Open is the corner button.
+    ok:0) xdotool mousemove "$((x + w - 135))" "$((y + h - 23))" click 1 ;;
+    ok:1) xdotool mousemove "$((x + w - 58))" "$((y + h - 29))" click 1 ;;
     *) fail "chooser_accept: unknown way $how" ;;
     esac
     local i
     for ((i = 0; i < 50; i++)); do
-        [[ -z "$(find_window "$name")" ]] && return 0
+        window_is_shown "$chooser" || return 0
         sleep 0.1
     done
     fail "the \"$name\" chooser did not take the path typed (see chooser-field.png in $E2E_TMP," \
@@ -641,21 +731,30 @@ chooser_accept() {
 }
 
 # chooser_cancel CHOOSER_NAME CHOOSER: clicks Cancel (bottom right corner) and waits for it to close.
+# GTK's Cancel is left of Open.
 chooser_cancel() {
-    local name="$1" chooser="$2" geometry x y w h
+    local name="$1" chooser="$2" geometry x y w h i
     geometry="$(window_geometry "$chooser")" || fail "the chooser window $chooser is gone"
     read -r x y w h <<<"$geometry"
-    xdotool mousemove "$((x + w - 47))" "$((y + h - 23))" click 1
-    wait_for_window_gone "$name" 5
+    if is_gtk_chooser "$chooser"; then
+        xdotool mousemove "$((x + w - 155))" "$((y + h - 29))" click 1
+    else
+        xdotool mousemove "$((x + w - 47))" "$((y + h - 23))" click 1
+    fi
+    for ((i = 0; i < 50; i++)); do
+        window_is_shown "$chooser" || return 0
+        sleep 0.1
+    done
+    fail "the \"$name\" chooser is still shown 5 s after Cancel"
 }
 
 # open_mesh WINDOW PATH: File > Open..., PATH typed into the file chooser, Return.
 open_mesh() {
     local window="$1" path="$2" chooser
     choose_menu_item "$window" File 0 # Open...
-    chooser="$(wait_for_window "$FILE_CHOOSER_NAME")"
+    chooser="$(wait_for_file_chooser)"
     chooser_type_path "$chooser" "$path"
-    chooser_accept "$FILE_CHOOSER_NAME" "$chooser" return
+    chooser_accept "file" "$chooser" return
 }
 
 # wait_for_mesh_drawn WINDOW FILE [TIMEOUT]: waits until the client area shows something other than

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# File > Open...: the absolute path of samples/cube.msh typed into FLTK's file chooser, with the
+# File > Open...: the absolute path of samples/cube.msh typed into the file chooser, with the
 # textures folder set by Korvalin.ini's third line, shows the crate at once in the client area
 # (brown wood, the red corner mark, centred), and File > Quit still ends with status 0 and the
 # settings written back unchanged.

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The textures folder chosen through File > "Change textures directory" (FLTK's folder chooser,
+# The textures folder chosen through File > "Change textures directory" (the folder chooser,
 # the path typed in) is the one a mesh opened afterwards takes its textures from: no folder
 # chooser during the load, the crate's wood on the cube, and File > Quit writes the folder as
 # Korvalin.ini's third line. Against that: with no folder set, opening the cube asks for one
