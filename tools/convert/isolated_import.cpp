@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -31,7 +32,7 @@ namespace {
 constexpr std::size_t memoryFloor = std::size_t{512} << 20;
 constexpr std::size_t memoryPerInputByte = 64;
 constexpr int secondsFloor = 60;
-constexpr double secondsPerInputMegabyte = 2.0;
+constexpr double secondsPerInputMegabyte = 4.0;
 constexpr int longestSeconds = 24 * 3600;
 
 // Files beside IN that importers read with it, counted towards its size.
@@ -158,7 +159,18 @@ void noteOutOfMemory() {
     std::set_new_handler(nullptr); // the allocation is tried once more, and throws
 }
 
+// The importer's own prints would go to a stream the child may not write to (a file, under its
+// limit of no file bytes), and may open where a closed one was: all three are /dev/null.
+void quietStandardStreams() {
+    std::signal(SIGXFSZ, SIG_IGN);
+    const int null = open("/dev/null", O_RDWR);
+    for (int stream : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO})
+        if (null >= 0 && null != stream) dup2(null, stream);
+    if (null > STDERR_FILENO) close(null);
+}
+
 int importForParent(int requests, int answers) {
+    quietStandardStreams();
     char path[4097];
     const int file = receiveRequest(requests, path, sizeof path);
     if (file < 0) return 1;
