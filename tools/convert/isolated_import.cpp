@@ -12,11 +12,13 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <new>
+#include <sys/resource.h>
 #include <unistd.h>
 #include <vector>
 
@@ -281,6 +283,29 @@ std::string pastTime(const std::string& inputPath, const ImportLimits& limits) {
            " s, the limit for a file of its size (" + secondsSetting + " sets another)";
 }
 
+std::uint64_t addressSpaceNow() {
+    unsigned long pages = 0;
+    if (std::FILE* statm = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(statm, "%lu", &pages) != 1) pages = 0;
+        std::fclose(statm);
+    }
+    return std::uint64_t{pages} * static_cast<std::uint64_t>(sysconf(_SC_PAGESIZE));
+}
+
+// Limits this process was started with stay the ceiling: the child could not take higher ones.
+void keepWithinOwnLimits(IsolationLimits& isolation) {
+    rlimit space{}, cpu{};
+    if (getrlimit(RLIMIT_AS, &space) == 0 && space.rlim_max != RLIM_INFINITY) {
+        const std::uint64_t now = addressSpaceNow(), margin = std::uint64_t{16} << 20;
+        const std::uint64_t room =
+            space.rlim_max > now + margin ? space.rlim_max - now - margin : 0;
+        isolation.extraAddressSpace = std::min<std::uint64_t>(isolation.extraAddressSpace, room);
+    }
+    if (getrlimit(RLIMIT_CPU, &cpu) == 0 && cpu.rlim_max != RLIM_INFINITY)
+        isolation.cpuSeconds =
+            static_cast<unsigned>(std::min<rlim_t>(isolation.cpuSeconds, cpu.rlim_max - 1));
+}
+
 } // namespace
 
 ImportLimits importLimitsFor(const std::string& inputPath) {
@@ -302,7 +327,7 @@ ImportLimits importLimitsFor(const std::string& inputPath) {
 std::unique_ptr<aiScene> importIsolated(const std::string& inputPath,
                                         const std::function<void(double)>& onShare,
                                         std::string& error) {
-    const ImportLimits limits = importLimitsFor(inputPath);
+    ImportLimits limits = importLimitsFor(inputPath);
     if (inputPath.size() >= 4096) {
         error = inputPath.substr(0, 64) + "...: the path is too long";
         return nullptr;
@@ -319,6 +344,8 @@ std::unique_ptr<aiScene> importIsolated(const std::string& inputPath,
     isolation.extraAddressSpace = limits.memoryBytes;
     isolation.cpuSeconds = static_cast<unsigned>(limits.seconds) + 5;
     isolation.requestMilliseconds = limits.seconds * 1000;
+    keepWithinOwnLimits(isolation);
+    limits.memoryBytes = isolation.extraAddressSpace;
     IsolatedProcess child;
     const bool started = child.start(importForParent, isolation);
     const bool sent = started && child.send(file, inputPath.c_str(), inputPath.size() + 1);
