@@ -8,6 +8,8 @@ struct IsolationLimits {
     unsigned cpuSeconds = 60; // CPU time of the whole child before the kernel ends it
     std::size_t extraAddressSpace = 3u << 30; // address space it may add to what it has at start
     int requestMilliseconds = 10000;          // for each answer, from awaitAnswer() to its end
+    // Off for work that must open files by name itself: the limits and the deadline still hold.
+    bool systemCallFilter = true;
 };
 
 // A forked child that serves requests for the parent with nothing of the parent's left to it

@@ -5,6 +5,7 @@
 #include "mesh/texture_loader.h"
 #include "tools/convert/export_io.h"
 #include "tools/convert/import_textures.h"
+#include "tools/convert/isolated_import.h"
 #include "tools/convert/msh_to_scene.h"
 #include "tools/convert/msh_writer.h"
 #include "tools/convert/names.h"
@@ -12,10 +13,7 @@
 #include "tools/convert/scene_to_msh.h"
 
 #include <assimp/Exporter.hpp>
-#include <assimp/Importer.hpp>
 #include <assimp/ProgressHandler.hpp>
-#include <assimp/config.h>
-#include <assimp/postprocess.h>
 
 #include <cerrno>
 #include <cstring>
@@ -62,10 +60,6 @@ std::string unreadableMesh(const std::string& path) {
     return path + " is not a mesh file (first line not MSHX1, or a count larger than the file)";
 }
 
-constexpr unsigned importSteps = aiProcess_Triangulate | aiProcess_SortByPType |
-                                 aiProcess_GenSmoothNormals | aiProcess_GenUVCoords |
-                                 aiProcess_TransformUVCoords | aiProcess_ValidateDataStructure;
-
 // Every file written goes in place at once, OUT last.
 bool commitOutput(OutputFiles& files, const std::string& outputPath, Progress& progress,
                   std::string& error) {
@@ -81,15 +75,9 @@ bool commitOutput(OutputFiles& files, const std::string& outputPath, Progress& p
 
 bool convertIntoMsh(const ConvertOptions& options, Progress& progress, Notes& notes,
                     std::string& error) {
-    Assimp::Importer importer;
-    // Normals made where a model has none: smooth across edges up to this angle, sharp beyond.
-    importer.SetPropertyFloat(AI_CONFIG_PP_GSN_MAX_SMOOTHING_ANGLE, 80.0f);
-    importer.SetProgressHandler(new ProgressRelay(progress.span(0.0, importRead)));
-    const aiScene* scene = importer.ReadFile(options.inputPath, importSteps);
-    if (!scene) {
-        error = options.inputPath + ": " + oneLine(importer.GetErrorString());
-        return false;
-    }
+    std::unique_ptr<aiScene> scene =
+        importIsolated(options.inputPath, progress.span(0.0, importRead), error);
+    if (!scene) return false;
     OutputFiles files;
     ImportTextures textures(*scene, options.inputPath, options.outputPath, files, notes);
     MshModel model;
@@ -97,7 +85,7 @@ bool convertIntoMsh(const ConvertOptions& options, Progress& progress, Notes& no
         error = options.inputPath + ": " + error;
         return false;
     }
-    importer.FreeScene();
+    scene.reset();
     progress.reach(importBuilt);
 
     std::FILE* out = files.open(options.outputPath);
