@@ -1,5 +1,6 @@
 // korvalin: the mesh viewer.
 #include "app/command_line.h"
+#include "app/command_line_output.h"
 #include "app/viewer_state.h"
 #include "app/viewer_window.h"
 #include "platform/desktop_services.h"
@@ -7,25 +8,24 @@
 #include "settings/open_mesh_command.h"
 #include "settings/settings_file.h"
 
-#include <cstdio>
 #include <memory>
 
 namespace {
 constexpr int exitBadUsage = 2;
 
-// Help, version and bad usage answer on the terminal, before any window or settings file.
+// Help, version and bad usage are answered before any window or settings file.
 bool answeredWithoutWindow(const CommandLine& commandLine, int& status) {
     switch (commandLine.action) {
     case CommandLineAction::ShowHelp:
-        std::fputs(commandLineUsage, stdout);
+        showCommandLineText(commandLineUsage, false);
         status = 0;
         return true;
     case CommandLineAction::ShowVersion:
-        std::puts("korvalin " KORVALIN_VERSION);
+        showCommandLineText("korvalin " KORVALIN_VERSION "\n", false);
         status = 0;
         return true;
     case CommandLineAction::BadUsage:
-        std::fputs(commandLineUsage, stderr);
+        showCommandLineText(commandLineUsage, true);
         status = exitBadUsage;
         return true;
     default:

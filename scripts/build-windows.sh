@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Cross-builds the Windows program with mingw-w64: build-win32/korvalin.exe (32-bit, what users
 # get), or with --64 build-win64/korvalin.exe (the same program for 64-bit x86, which the Wine
-# suite runs on machines that cannot execute 32-bit code). Installs the cross compiler and
+# suite runs under wine64 as well). Installs the cross compiler and
 # DevIL's headers first when they are missing. Extra arguments go to CMake. Prints the exe's path.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)

@@ -14,8 +14,8 @@
 # shellcheck source=tests/e2e/lib.sh
 source "$(dirname "${BASH_SOURCE[0]}")/../e2e/lib.sh"
 
-readonly WINE_LOADER=/usr/lib/wine/wine64
-readonly WINE_SERVER=/usr/lib/wine/wineserver64
+# shellcheck source=tests/wine/wine_tools.sh
+source "$(dirname "${BASH_SOURCE[0]}")/wine_tools.sh"
 KORVALIN_RENDER=""
 APP_FOLDER=""
 MENU_HEIGHT=""

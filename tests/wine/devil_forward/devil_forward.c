@@ -1,7 +1,10 @@
 /* A test-only DevIL.dll for Wine: each Windows entry point calls the same function of
  * Debian's libIL.so.1, so that korvalin.exe decodes its textures under Wine with the
  * very DevIL code the Linux program uses. File names arrive as Windows paths and are handed to
- * libIL as the Unix paths Wine maps them to. */
+ * libIL as the Unix paths Wine maps them to.
+ *
+ * Built with -DKORVALIN_UNICODE_STRINGS, its ilGetString answers with wide text, as DevIL's
+ * Unicode build does: the one trait the program tells that build by. */
 #include <stdarg.h>
 
 #include <windef.h>
@@ -38,6 +41,15 @@ void WINAPI forward_ilDeleteImages(ILsizei count, const ILuint* images) {
     ilDeleteImages(count, images);
 }
 
+const char* WINAPI forward_ilGetString(ILenum name) {
+#ifdef KORVALIN_UNICODE_STRINGS
+    static const WCHAR vendor[] = {'A', 'b', 'y', 's', 'm', 'a', 'l', ' ', 'S', 'o', 'f', 't',
+                                   'w', 'a', 'r', 'e', 0};
+    if (name == IL_VENDOR) return (const char*)vendor;
+#endif
+    return ilGetString(name);
+}
+
 ILboolean WINAPI forward_ilLoadImage(const char* file_name) {
     char* path = unix_path(file_name);
     ILboolean loaded;
@@ -46,9 +58,6 @@ ILboolean WINAPI forward_ilLoadImage(const char* file_name) {
     HeapFree(GetProcessHeap(), 0, path);
     return loaded;
 }
-
-
-
 ILboolean WINAPI forward_ilConvertImage(ILenum format, ILenum type) {
     return ilConvertImage(format, type);
 }
