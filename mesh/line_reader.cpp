@@ -139,3 +139,12 @@ long long LineReader::skipLines(long long count) {
     }
     return skipped;
 }
+
+bool beginsWith(const char* line, const char* keyword) {
+    for (; *keyword; ++line, ++keyword) {
+        char c = *line;
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+        if (c != *keyword) return false;
+    }
+    return true;
+}

@@ -43,3 +43,7 @@ class LineReader {
     long long size = -1;
     char overlongLine[256] = {};
 };
+
+// True when the line's first characters equal the keyword (upper case), ignoring the case of
+// ASCII letters: how section and header keywords are recognised.
+bool beginsWith(const char* line, const char* keyword);

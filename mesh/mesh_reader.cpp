@@ -15,16 +15,6 @@
 
 namespace {
 
-// True when the line's first characters equal the keyword, ignoring the case of ASCII letters.
-bool beginsWith(const char* line, const char* keyword) {
-    for (; *keyword; ++line, ++keyword) {
-        char c = *line;
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-        if (c != *keyword) return false;
-    }
-    return true;
-}
-
 template <typename Record> std::unique_ptr<Record[]> allocateRecords(int count) {
     // Value-initialised: fields that no line sets read 0.
     return std::unique_ptr<Record[]>(new (std::nothrow) Record[count]());

@@ -113,6 +113,25 @@ bool enterSystemCallFilter() {
     _exit(126);
 }
 
+// One message with a file passed beside it; a peer that has died makes this fail with EPIPE,
+// not a signal.
+bool sendWithFile(int socket, const void* message, std::size_t size, int file) {
+    if (size > maxMessage) return false;
+    iovec data{const_cast<void*>(message), size};
+    alignas(cmsghdr) char control[CMSG_SPACE(sizeof file)] = {};
+    msghdr header{};
+    header.msg_iov = &data;
+    header.msg_iovlen = 1;
+    header.msg_control = control;
+    header.msg_controllen = sizeof control;
+    cmsghdr* passed = CMSG_FIRSTHDR(&header);
+    passed->cmsg_level = SOL_SOCKET;
+    passed->cmsg_type = SCM_RIGHTS;
+    passed->cmsg_len = CMSG_LEN(sizeof file);
+    std::memcpy(CMSG_DATA(passed), &file, sizeof file);
+    return sendmsg(socket, &header, MSG_NOSIGNAL) == static_cast<ssize_t>(size);
+}
+
 } // namespace
 
 IsolatedProcess::~IsolatedProcess() {
@@ -147,21 +166,7 @@ bool IsolatedProcess::start(Work work, const IsolationLimits& limits) {
 }
 
 bool IsolatedProcess::send(int file, const void* message, std::size_t size) {
-    if (child <= 0 || size == 0 || size > maxMessage) return false;
-    iovec data{const_cast<void*>(message), size};
-    alignas(cmsghdr) char control[CMSG_SPACE(sizeof file)] = {};
-    msghdr header{};
-    header.msg_iov = &data;
-    header.msg_iovlen = 1;
-    header.msg_control = control;
-    header.msg_controllen = sizeof control;
-    cmsghdr* passed = CMSG_FIRSTHDR(&header);
-    passed->cmsg_level = SOL_SOCKET;
-    passed->cmsg_type = SCM_RIGHTS;
-    passed->cmsg_len = CMSG_LEN(sizeof file);
-    std::memcpy(CMSG_DATA(passed), &file, sizeof file);
-    // A child that has died makes this fail with EPIPE, not a signal.
-    return sendmsg(requests, &header, MSG_NOSIGNAL) == static_cast<ssize_t>(size);
+    return child > 0 && size > 0 && sendWithFile(requests, message, size, file);
 }
 
 void IsolatedProcess::awaitAnswer() {
@@ -280,20 +285,7 @@ int receiveRequest(int requests, char* message, std::size_t capacity) {
 }
 
 bool sendAnswer(int answers, const void* message, std::size_t size, int file) {
-    iovec data{const_cast<void*>(message), size};
-    alignas(cmsghdr) char control[CMSG_SPACE(sizeof file)] = {};
-    msghdr header{};
-    header.msg_iov = &data;
-    header.msg_iovlen = 1;
-    header.msg_control = control;
-    header.msg_controllen = sizeof control;
-    cmsghdr* passed = CMSG_FIRSTHDR(&header);
-    passed->cmsg_level = SOL_SOCKET;
-    passed->cmsg_type = SCM_RIGHTS;
-    passed->cmsg_len = CMSG_LEN(sizeof file);
-    std::memcpy(CMSG_DATA(passed), &file, sizeof file);
-    return size <= maxMessage &&
-           sendmsg(answers, &header, MSG_NOSIGNAL) == static_cast<ssize_t>(size);
+    return sendWithFile(answers, message, size, file);
 }
 
 int makeMemoryFile() {

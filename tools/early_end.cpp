@@ -6,15 +6,6 @@
 
 namespace {
 
-bool beginsWith(const char* line, const char* keyword) {
-    for (; *keyword; ++line, ++keyword) {
-        char c = *line;
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-        if (c != *keyword) return false;
-    }
-    return true;
-}
-
 std::string ofCount(const char* what, long long number, long long count) {
     return std::string(what) + " " + std::to_string(number) + " of " + std::to_string(count);
 }
