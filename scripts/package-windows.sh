@@ -1,18 +1,20 @@
 #!/usr/bin/env bash
-# Packs the Windows program into build-win32/korvalin-<version>-win32.zip: korvalin.exe, the
-# samples and README-Windows.txt (DevIL.dll is the user's own). Brings korvalin.exe up to date
-# with scripts/build-windows.sh first, and installs zip when it is missing.
+# Packs the Windows program into build-win32/korvalin-<version>-win32.zip (korvalin.exe, the
+# samples and README-Windows.txt) and build-win32/korvalin-<version>-setup.exe, its NSIS
+# installer (packaging/windows/korvalin.nsi); DevIL.dll is the user's own. Brings korvalin.exe
+# up to date with scripts/build-windows.sh first, and installs zip and nsis when missing. Prints
+# the two files' paths.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 folder=$root/build-win32
 "$root/scripts/build-windows.sh" >/dev/null
 
-if ! command -v zip >/dev/null; then
+if ! command -v zip >/dev/null || ! command -v makensis >/dev/null; then
   sudo=""
   [ "$(id -u)" -eq 0 ] || sudo="sudo"
   export DEBIAN_FRONTEND=noninteractive
   $sudo apt-get update -qq
-  $sudo apt-get install -y -qq --no-install-recommends zip
+  $sudo apt-get install -y -qq --no-install-recommends zip nsis
 fi
 
 version=$(sed -n 's/^project(Korvalin VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
@@ -28,3 +30,10 @@ cp "$root"/samples/*.msh "$root"/samples/*.png "$root"/samples/*.tga "$root"/sam
 rm -f "$folder/$name.zip"
 (cd "$staging" && zip -q -X -r "$folder/$name.zip" "$name")
 echo "$folder/$name.zip"
+
+setup=$folder/korvalin-$version-setup.exe
+cp "$root/resources/icons/korvalin.ico" "$staging/$name/"
+rm -f "$setup"
+makensis -V2 -NOCD -DVERSION="$version" -DSTAGING="$staging/$name" -DOUTFILE="$setup" \
+  "$root/packaging/windows/korvalin.nsi" >&2
+echo "$setup"
