@@ -422,6 +422,46 @@ TEST(ConvertTool, WhatCannotBeReadLeavesNoFileAndAnExistingOutputAsItWas) {
     EXPECT_FALSE(fs::exists(folder.file("no")));
 }
 
+// Texture references as models made elsewhere hold them: another case than the file's, a
+// folder, an importer's placeholder. And a model the start-up camera would not show.
+TEST(ConvertTool, TextureEntriesNameRealImagesAndAnUnseenModelIsSaidOnce) {
+    TempFolder folder;
+    fs::create_directories(folder.file("src/sub"));
+    fs::copy_file(std::string(KORVALIN_SAMPLES_DIR) + "/crate.png", folder.file("src/test.png"));
+    folder.write("src/model.mtl", "newmtl shouted\nKd 1 1 1\nmap_Kd TEST.PNG\n"
+                                  "newmtl folder\nKd 1 0 0\nmap_Kd sub/\n"
+                                  "newmtl dummy\nKd 0 1 0\nmap_Kd $texture_dummy.bmp\n");
+    // Three triangles at z about 58, beside the start-up view.
+    const std::string obj = folder.write(
+        "src/model.obj", "mtllib model.mtl\nv 0 0 58\nv 1 0 58\nv 1 1 58\n"
+                         "vt 0 0\nvt 1 0\nvt 1 1\nusemtl shouted\nf 1/1 2/2 3/3\n"
+                         "usemtl folder\nf 1/1 3/3 2/2\nusemtl dummy\nf 2/2 1/1 3/3\n");
+    ProcessRun plain = convert(folder, {obj, folder.file("plain.msh")});
+    ASSERT_EQ(plain.status, 0) << plain.err;
+    MeshSnapshot mesh = readMeshFile(folder.file("plain.msh"));
+    EXPECT_EQ(mesh.textures, std::vector<std::string>{"src/test.png"});
+    ASSERT_EQ(mesh.groups.size(), 3u);
+    EXPECT_EQ(mesh.groups[0].texture, "src/test.png");
+    EXPECT_EQ(mesh.groups[1].texture, "") << "a folder is no image";
+    EXPECT_EQ(mesh.groups[2].texture, "") << "nor is a placeholder";
+    EXPECT_EQ(plain.err.find("not found"), std::string::npos) << plain.err;
+    std::vector<std::string> notes = lines(plain.err);
+    EXPECT_EQ(std::count_if(
+                  notes.begin(), notes.end(),
+                  [](const std::string& line) { return line.find("--fit") != std::string::npos; }),
+              1)
+        << plain.err;
+    EXPECT_NE(plain.err.find("outside the viewer's start-up view"), std::string::npos) << plain.err;
+
+    ProcessRun fitted = convert(folder, {"--fit", obj, folder.file("fit.msh")});
+    ASSERT_EQ(fitted.status, 0) << fitted.err;
+    EXPECT_EQ(fitted.err.find("--fit"), std::string::npos) << fitted.err;
+    mesh = readMeshFile(folder.file("fit.msh"));
+    ASSERT_EQ(mesh.groups.size(), 3u);
+    for (const MeshVertex& v : mesh.groups[0].vertices)
+        EXPECT_LT(std::fabs(v.z), 6.0f) << "centred";
+}
+
 TEST(ConvertTool, BadUsageExitsTwoWithTheUsageLine) {
     TempFolder folder;
     const std::string hull = std::string(KORVALIN_SAMPLES_DIR) + "/hull.msh";
@@ -436,11 +476,13 @@ TEST(ConvertTool, BadUsageExitsTwoWithTheUsageLine) {
         {folder.file("a.obj"), folder.file("b.glb")},
         {"--textures", folder.path(), folder.file("a.obj"), folder.file("b.msh")},
         {"--bogus", hull, folder.file("a.obj")},
-        {"--format", "obj", hull, hull}};
+        {"--format", "obj", hull, hull},
+        {"--fit", hull, folder.file("a.obj")}};
     for (const auto& arguments : cases) {
         ProcessRun run = convert(folder, arguments);
         EXPECT_EQ(run.status, 2) << run.err;
-        EXPECT_NE(run.err.find("usage: korvalin-convert [--format FMT] [--textures DIR] IN OUT\n"),
+        EXPECT_NE(run.err.find(
+                      "usage: korvalin-convert [--format FMT] [--textures DIR] [--fit] IN OUT\n"),
                   std::string::npos)
             << run.err;
     }

@@ -10,6 +10,7 @@
 #include "tools/convert/names.h"
 #include "tools/convert/output_files.h"
 #include "tools/convert/scene_to_msh.h"
+#include "tools/convert/startup_view.h"
 
 #include <assimp/Exporter.hpp>
 #include <assimp/Importer.hpp>
@@ -98,6 +99,7 @@ bool convertIntoMsh(const ConvertOptions& options, Progress& progress, Notes& no
         return false;
     }
     importer.FreeScene();
+    placeForStartupView(model, options.fit, notes);
     progress.reach(importBuilt);
 
     std::FILE* out = files.open(options.outputPath);

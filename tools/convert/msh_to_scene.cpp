@@ -116,7 +116,7 @@ std::vector<TextureImage> findImages(const MshExport& settings, const std::set<i
             continue;
         }
         image.embedded = static_cast<int>(embedded.size());
-        image.reference = "*" + std::to_string(image.embedded);
+        image.reference = std::string(1, '*').append(std::to_string(image.embedded));
         embedded.push_back(texture);
     }
     std::vector<bool> topRowFirst = imagesDeliveredTopRowFirst(paths);

@@ -1,0 +1,128 @@
+#include "tools/convert/startup_view.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr double eyeDistance = 10.0;
+constexpr double halfFieldOfView = 35.0 * 3.14159265358979323846 / 180.0;
+constexpr double aspect = 4.0 / 3.0;
+constexpr double nearPlane = static_cast<double>(0.1f);
+constexpr double farPlane = 1000.0;
+// The share of the view's height the bounding sphere fills after --fit.
+constexpr double fitShare = 0.9;
+
+void include(ModelBounds& bounds, const MeshVertex& vertex) {
+    const double position[3] = {vertex.x, vertex.y, vertex.z};
+    for (int k = 0; k < 3; ++k) {
+        bounds.low[k] = bounds.empty ? position[k] : std::min(bounds.low[k], position[k]);
+        bounds.high[k] = bounds.empty ? position[k] : std::max(bounds.high[k], position[k]);
+    }
+    bounds.empty = false;
+}
+
+template <typename Model, typename Visit> void forEachDrawnVertex(Model& model, Visit visit) {
+    for (auto& group : model.groups)
+        for (const MeshTriangle& triangle : group.triangles)
+            for (int corner : triangle.indices)
+                if (corner >= 0 && static_cast<std::size_t>(corner) < group.vertices.size())
+                    visit(group.vertices[static_cast<std::size_t>(corner)]);
+}
+
+// The distance from the centre to the farthest drawn vertex.
+double sphereRadius(const MshModel& model, const double (&centre)[3]) {
+    double square = 0;
+    forEachDrawnVertex(model, [&](const MeshVertex& v) {
+        const double d[3] = {v.x - centre[0], v.y - centre[1], v.z - centre[2]};
+        square = std::max(square, d[0] * d[0] + d[1] * d[1] + d[2] * d[2]);
+    });
+    return std::sqrt(square);
+}
+
+// Corner c of the box (bit k: high in axis k), as seen from the eye: depth along the view,
+// then up (y) and sideways (z).
+void corner(const ModelBounds& bounds, int c, double& depth, double& up, double& side) {
+    depth = ((c & 1) ? bounds.high[0] : bounds.low[0]) + eyeDistance;
+    up = (c & 2) ? bounds.high[1] : bounds.low[1];
+    side = (c & 4) ? bounds.high[2] : bounds.low[2];
+}
+
+// Whether all eight corners lie beyond one of the view's six planes.
+bool outsideView(const ModelBounds& bounds) {
+    const double tanUp = std::tan(halfFieldOfView), tanSide = tanUp * aspect;
+    // For each plane, how far a point lies beyond it (> 0: outside).
+    auto beyond = [&](int plane, double depth, double up, double side) {
+        switch (plane) {
+        case 0:
+            return nearPlane - depth;
+        case 1:
+            return depth - farPlane;
+        case 2:
+            return up - depth * tanUp;
+        case 3:
+            return -up - depth * tanUp;
+        case 4:
+            return side - depth * tanSide;
+        default:
+            return -side - depth * tanSide;
+        }
+    };
+    for (int plane = 0; plane < 6; ++plane) {
+        bool allBeyond = true;
+        for (int c = 0; c < 8 && allBeyond; ++c) {
+            double depth, up, side;
+            corner(bounds, c, depth, up, side);
+            allBeyond = beyond(plane, depth, up, side) > 0;
+        }
+        if (allBeyond) return true;
+    }
+    return false;
+}
+
+} // namespace
+
+ModelBounds boundsOf(const MshModel& model) {
+    ModelBounds bounds;
+    forEachDrawnVertex(model, [&](const MeshVertex& vertex) { include(bounds, vertex); });
+    return bounds;
+}
+
+bool fitToStartupView(MshModel& model) {
+    const ModelBounds bounds = boundsOf(model);
+    if (bounds.empty) return false;
+    double centre[3];
+    for (int k = 0; k < 3; ++k)
+        centre[k] = (bounds.low[k] + bounds.high[k]) / 2;
+    const double radius = sphereRadius(model, centre);
+    if (!(radius > 0) || !std::isfinite(radius)) return false;
+    // A sphere at the eye's distance touches the view's top and bottom at this radius.
+    const double scale = fitShare * eyeDistance * std::sin(halfFieldOfView) / radius;
+    for (MshGroup& group : model.groups)
+        for (MeshVertex& v : group.vertices) {
+            v.x = static_cast<float>((v.x - centre[0]) * scale);
+            v.y = static_cast<float>((v.y - centre[1]) * scale);
+            v.z = static_cast<float>((v.z - centre[2]) * scale);
+        }
+    return true;
+}
+
+std::string whyUnseenAtStartup(const ModelBounds& bounds) {
+    if (bounds.empty) return {};
+    const double eye[3] = {-eyeDistance, 0, 0};
+    bool eyeInside = true;
+    for (int k = 0; k < 3; ++k)
+        eyeInside = eyeInside && bounds.low[k] <= eye[k] && eye[k] <= bounds.high[k];
+    if (eyeInside) return "the viewer's start-up eye is inside the model";
+    if (outsideView(bounds)) return "the model lies outside the viewer's start-up view";
+    return {};
+}
+
+void placeForStartupView(MshModel& model, bool fit, Notes& notes) {
+    if (fit) {
+        fitToStartupView(model);
+        return;
+    }
+    const std::string why = whyUnseenAtStartup(boundsOf(model));
+    if (!why.empty()) notes.say(why + ": --fit centres and scales it into view");
+}
