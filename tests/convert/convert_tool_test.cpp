@@ -348,21 +348,57 @@ TEST(ConvertTool, AMshInputFindsItsImagesInTheTexturesFolder) {
     EXPECT_NE(readWholeFile(folder.file("out/plain.mtl")).find("map_Kd ../models/crate.png"),
               std::string::npos);
 
-    // A GLB file carries the PNG image inside; the TGA image (not for glTF) stays outside.
+    // A GLB file carries both images inside: the PNG as it is, the TGA (not for glTF) made PNG.
     run = convert(folder, {"--textures", folder.file("images"), folder.file("models/cube.msh"),
                            folder.file("out/cube.glb")});
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_NE(run.err.find("stripes.tga is not a PNG or JPEG image"), std::string::npos) << run.err;
+    EXPECT_EQ(run.err.find("referred to"), std::string::npos) << run.err;
     const std::string glb = readWholeFile(folder.file("out/cube.glb"));
     EXPECT_NE(glb.find("image/png"), std::string::npos);
     EXPECT_EQ(glb.find("images/crate.png"), std::string::npos);
+    EXPECT_EQ(glb.find("\"uri\""), std::string::npos) << "no image outside";
     run = convert(folder, {folder.file("out/cube.glb"), folder.file("out/back/cube.msh")});
     ASSERT_EQ(run.status, 0) << run.err;
     MeshSnapshot back = readMeshFile(folder.file("out/back/cube.msh"));
-    EXPECT_EQ(back.textures,
-              (std::vector<std::string>{"cube_crate.png", "../../images/stripes.tga"}));
+    EXPECT_EQ(back.textures, (std::vector<std::string>{"cube_crate.png", "cube_stripes.png"}));
     EXPECT_EQ(readWholeFile(folder.file("out/back/cube_crate.png")),
               readWholeFile(folder.file("images/crate.png")));
+
+    // And the model brought back is drawn as the one taken out: the same images, the same
+    // way round (the TGA's rows run bottom up; its PNG's top down). Ambient colours as the
+    // diffuse ones, which is all glTF keeps.
+    std::string cube = readWholeFile(folder.file("models/cube.msh"));
+    for (auto [ambient, diffuse] :
+         {std::pair<std::string, std::string>{"0.6 0.5 0.35 1", "0.8 0.7 0.5 1"},
+          {"0.2 0.4 0.6 0.45", "0.3 0.6 0.9 0.45"}})
+        cube.replace(cube.find(ambient), ambient.size(), diffuse);
+    folder.write("models/cube.msh", cube);
+    run = convert(folder, {"--textures", folder.file("images"), folder.file("models/cube.msh"),
+                           folder.file("out/cube.glb")});
+    ASSERT_EQ(run.status, 0) << run.err;
+    run = convert(folder, {folder.file("out/cube.glb"), folder.file("out/back/cube.msh")});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::string before = folder.file("before.png"), after = folder.file("after.png");
+    // From above, near: the lid with the TGA's stripes fills much of the picture.
+    auto draw = [&](const std::string& textures, const std::string& msh, const std::string& png) {
+        return runProgram(KORVALIN_RENDER_PATH,
+                          {"--textures", textures, "--rotation-y", "-50", "--rotation-z", "40",
+                           "--distance", "4", msh, "-o", png},
+                          folder);
+    };
+    ProcessRun drawn = draw(folder.file("images"), folder.file("models/cube.msh"), before);
+    ASSERT_EQ(drawn.status, 0) << drawn.err;
+    drawn = draw(folder.file("out/back"), folder.file("out/back/cube.msh"), after);
+    ASSERT_EQ(drawn.status, 0) << drawn.err;
+    ViewedImage a = readViewedImage(before, IL_RGB), b = readViewedImage(after, IL_RGB);
+    ASSERT_EQ(a.bytes.size(), b.bytes.size());
+    std::size_t differing = 0, lit = 0;
+    for (std::size_t i = 0; i < a.bytes.size(); ++i) {
+        differing += std::abs(a.bytes[i] - b.bytes[i]) > 8;
+        lit += a.bytes[i] > 8;
+    }
+    EXPECT_GT(lit, a.bytes.size() / 10);
+    EXPECT_LT(differing, lit / 100) << "of " << lit;
 }
 
 TEST(ConvertTool, AnStlModelStandsUprightInTheDefaultMaterial) {

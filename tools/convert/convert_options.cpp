@@ -11,7 +11,7 @@ constexpr OutputFormat formats[] = {
     {"msh", "msh", nullptr, "Korvalin mesh (MSHX1)"},
     {"obj", "obj", "obj", "Wavefront OBJ with an MTL material library"},
     {"gltf", "gltf", "gltf2", "glTF 2.0, JSON with a .bin buffer beside it"},
-    {"glb", "glb", "glb2", "glTF 2.0 binary, PNG and JPEG textures inside"},
+    {"glb", "glb", "glb2", "glTF 2.0 binary, textures inside (as PNG unless JPEG)"},
     {"ply", "ply", "plyb", "Stanford PLY, binary"},
     {"ply-ascii", nullptr, "ply", "Stanford PLY, text"},
     {"stl", "stl", "stlb", "STL, binary (no materials, no textures)"},
