@@ -40,44 +40,69 @@ double sphereRadius(const MshModel& model, const double (&centre)[3]) {
     return std::sqrt(square);
 }
 
-// Corner c of the box (bit k: high in axis k), as seen from the eye: depth along the view,
-// then up (y) and sideways (z).
-void corner(const ModelBounds& bounds, int c, double& depth, double& up, double& side) {
-    depth = ((c & 1) ? bounds.high[0] : bounds.low[0]) + eyeDistance;
-    up = (c & 2) ? bounds.high[1] : bounds.low[1];
-    side = (c & 4) ? bounds.high[2] : bounds.low[2];
+struct ViewPoint {
+    double depth, up, side; // along the view from the eye, then y and z
+};
+
+ViewPoint seen(double x, double y, double z) {
+    return {x + eyeDistance, y, z};
 }
 
-// Whether all eight corners lie beyond one of the view's six planes.
-bool outsideView(const ModelBounds& bounds) {
+// How far a point lies beyond one of the view's six planes (> 0: outside).
+double beyond(int plane, const ViewPoint& p) {
     const double tanUp = std::tan(halfFieldOfView), tanSide = tanUp * aspect;
-    // For each plane, how far a point lies beyond it (> 0: outside).
-    auto beyond = [&](int plane, double depth, double up, double side) {
-        switch (plane) {
-        case 0:
-            return nearPlane - depth;
-        case 1:
-            return depth - farPlane;
-        case 2:
-            return up - depth * tanUp;
-        case 3:
-            return -up - depth * tanUp;
-        case 4:
-            return side - depth * tanSide;
-        default:
-            return -side - depth * tanSide;
-        }
-    };
+    switch (plane) {
+    case 0:
+        return nearPlane - p.depth;
+    case 1:
+        return p.depth - farPlane;
+    case 2:
+        return p.up - p.depth * tanUp;
+    case 3:
+        return -p.up - p.depth * tanUp;
+    case 4:
+        return p.side - p.depth * tanSide;
+    default:
+        return -p.side - p.depth * tanSide;
+    }
+}
+
+// Whether all the points lie beyond one and the same plane: then none of what they span is
+// drawn. (Points beyond different planes may still span something in view.)
+template <std::size_t N> bool allBeyondOnePlane(const ViewPoint (&points)[N]) {
     for (int plane = 0; plane < 6; ++plane) {
-        bool allBeyond = true;
-        for (int c = 0; c < 8 && allBeyond; ++c) {
-            double depth, up, side;
-            corner(bounds, c, depth, up, side);
-            allBeyond = beyond(plane, depth, up, side) > 0;
-        }
-        if (allBeyond) return true;
+        bool all = true;
+        for (const ViewPoint& p : points)
+            all = all && beyond(plane, p) > 0;
+        if (all) return true;
     }
     return false;
+}
+
+bool boxOutsideView(const ModelBounds& b) {
+    ViewPoint corners[8];
+    for (int c = 0; c < 8; ++c)
+        corners[c] = seen((c & 1) ? b.high[0] : b.low[0], (c & 2) ? b.high[1] : b.low[1],
+                          (c & 4) ? b.high[2] : b.low[2]);
+    return allBeyondOnePlane(corners);
+}
+
+bool everyTriangleOutsideView(const MshModel& model) {
+    for (const MshGroup& group : model.groups)
+        for (const MeshTriangle& triangle : group.triangles) {
+            ViewPoint corners[3];
+            bool inside = true;
+            for (int k = 0; k < 3; ++k) {
+                const int corner = triangle.indices[k];
+                inside = inside && corner >= 0 &&
+                         static_cast<std::size_t>(corner) < group.vertices.size();
+                if (!inside) break;
+                const MeshVertex& v = group.vertices[static_cast<std::size_t>(corner)];
+                corners[k] = seen(v.x, v.y, v.z);
+            }
+            if (inside && !allBeyondOnePlane(corners)) return false;
+        }
+    return true;
 }
 
 } // namespace
@@ -107,14 +132,16 @@ bool fitToStartupView(MshModel& model) {
     return true;
 }
 
-std::string whyUnseenAtStartup(const ModelBounds& bounds) {
+std::string whyUnseenAtStartup(const MshModel& model) {
+    const ModelBounds bounds = boundsOf(model);
     if (bounds.empty) return {};
     const double eye[3] = {-eyeDistance, 0, 0};
     bool eyeInside = true;
     for (int k = 0; k < 3; ++k)
         eyeInside = eyeInside && bounds.low[k] <= eye[k] && eye[k] <= bounds.high[k];
     if (eyeInside) return "the viewer's start-up eye is inside the model";
-    if (outsideView(bounds)) return "the model lies outside the viewer's start-up view";
+    if (boxOutsideView(bounds) || everyTriangleOutsideView(model))
+        return "the model lies outside the viewer's start-up view";
     return {};
 }
 
@@ -123,6 +150,6 @@ void placeForStartupView(MshModel& model, bool fit, Notes& notes) {
         fitToStartupView(model);
         return;
     }
-    const std::string why = whyUnseenAtStartup(boundsOf(model));
+    const std::string why = whyUnseenAtStartup(model);
     if (!why.empty()) notes.say(why + ": --fit centres and scales it into view");
 }

@@ -22,9 +22,9 @@ ModelBounds boundsOf(const MshModel& model);
 // the model is turned. False when the model has no extent to scale.
 bool fitToStartupView(MshModel& model);
 
-// Why the model would not be seen from the start-up camera ("the eye is inside it", ...), or
-// empty when it would be.
-std::string whyUnseenAtStartup(const ModelBounds& bounds);
+// Why the model would not be seen from the start-up camera (the eye inside its box, the box or
+// every triangle outside the view), or empty when it would be.
+std::string whyUnseenAtStartup(const MshModel& model);
 
 // With fit, fitToStartupView; without it, a note when the model would not be seen.
 void placeForStartupView(MshModel& model, bool fit, Notes& notes);
