@@ -38,9 +38,13 @@ struct ViewCase {
 TEST(ConvertStartupView, SaysWhenTheModelWouldNotBeSeen) {
     const ViewCase cases[] = {
         {"unit cube at the origin", {-1, -1, -1}, {1, 1, 1}, ""},
-        {"tiny model", {-1e-3, -1e-3, -1e-3}, {1e-3, 1e-3, 1e-3}, ""},
+        {"small model", {-0.25, -0.25, -0.25}, {0.25, 0.25, 0.25}, ""},
+        {"0.02 units across (sphere.dae)",
+         {-0.01, -0.01, -0.01},
+         {0.01, 0.01, 0.01},
+         "the model is too small"},
         {"partly in view at one side", {-1, -1, 5}, {1, 1, 20}, ""},
-        {"up to just before the far plane", {980, -1, -1}, {985, 1, 1}, ""},
+        {"up to just before the far plane", {980, -50, -50}, {985, 50, 50}, ""},
         {"193 units across about the origin",
          {-96, -40, -96},
          {96, 40, 96},

@@ -10,6 +10,8 @@ constexpr double halfFieldOfView = 35.0 * 3.14159265358979323846 / 180.0;
 constexpr double aspect = 4.0 / 3.0;
 constexpr double nearPlane = static_cast<double>(0.1f);
 constexpr double farPlane = 1000.0;
+// Smaller than this many pixels of the start-up picture's 480 rows, a model is not seen.
+constexpr double smallestSeen = 4;
 // The share of the view's height the bounding sphere fills after --fit.
 constexpr double fitShare = 0.9;
 
@@ -105,6 +107,15 @@ bool everyTriangleOutsideView(const MshModel& model) {
     return true;
 }
 
+// How many of the 480 rows the box's diagonal would cover at its nearest depth, at most.
+double pixelsAcross(const ModelBounds& b) {
+    double square = 0;
+    for (int k = 0; k < 3; ++k)
+        square += (b.high[k] - b.low[k]) * (b.high[k] - b.low[k]);
+    const double depth = std::max(nearPlane, b.low[0] + eyeDistance);
+    return std::sqrt(square) / depth * 240 / std::tan(halfFieldOfView);
+}
+
 } // namespace
 
 ModelBounds boundsOf(const MshModel& model) {
@@ -142,6 +153,8 @@ std::string whyUnseenAtStartup(const MshModel& model) {
     if (eyeInside) return "the viewer's start-up eye is inside the model";
     if (boxOutsideView(bounds) || everyTriangleOutsideView(model))
         return "the model lies outside the viewer's start-up view";
+    if (pixelsAcross(bounds) < smallestSeen)
+        return "the model is too small to be seen at the viewer's start-up view";
     return {};
 }
 

@@ -23,7 +23,7 @@ ModelBounds boundsOf(const MshModel& model);
 bool fitToStartupView(MshModel& model);
 
 // Why the model would not be seen from the start-up camera (the eye inside its box, the box or
-// every triangle outside the view), or empty when it would be.
+// every triangle outside the view, a few pixels across at most), or empty when it would be.
 std::string whyUnseenAtStartup(const MshModel& model);
 
 // With fit, fitToStartupView; without it, a note when the model would not be seen.
