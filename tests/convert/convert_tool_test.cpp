@@ -348,21 +348,57 @@ TEST(ConvertTool, AMshInputFindsItsImagesInTheTexturesFolder) {
     EXPECT_NE(readWholeFile(folder.file("out/plain.mtl")).find("map_Kd ../models/crate.png"),
               std::string::npos);
 
-    // A GLB file carries the PNG image inside; the TGA image (not for glTF) stays outside.
+    // A GLB file carries both images inside: the PNG as it is, the TGA (not for glTF) made PNG.
     run = convert(folder, {"--textures", folder.file("images"), folder.file("models/cube.msh"),
                            folder.file("out/cube.glb")});
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_NE(run.err.find("stripes.tga is not a PNG or JPEG image"), std::string::npos) << run.err;
+    EXPECT_EQ(run.err.find("referred to"), std::string::npos) << run.err;
     const std::string glb = readWholeFile(folder.file("out/cube.glb"));
     EXPECT_NE(glb.find("image/png"), std::string::npos);
     EXPECT_EQ(glb.find("images/crate.png"), std::string::npos);
+    EXPECT_EQ(glb.find("\"uri\""), std::string::npos) << "no image outside";
     run = convert(folder, {folder.file("out/cube.glb"), folder.file("out/back/cube.msh")});
     ASSERT_EQ(run.status, 0) << run.err;
     MeshSnapshot back = readMeshFile(folder.file("out/back/cube.msh"));
-    EXPECT_EQ(back.textures,
-              (std::vector<std::string>{"cube_crate.png", "../../images/stripes.tga"}));
+    EXPECT_EQ(back.textures, (std::vector<std::string>{"cube_crate.png", "cube_stripes.png"}));
     EXPECT_EQ(readWholeFile(folder.file("out/back/cube_crate.png")),
               readWholeFile(folder.file("images/crate.png")));
+
+    // And the model brought back is drawn as the one taken out: the same images, the same
+    // way round (the TGA's rows run bottom up; its PNG's top down). Ambient colours as the
+    // diffuse ones, which is all glTF keeps.
+    std::string cube = readWholeFile(folder.file("models/cube.msh"));
+    for (auto [ambient, diffuse] :
+         {std::pair<std::string, std::string>{"0.6 0.5 0.35 1", "0.8 0.7 0.5 1"},
+          {"0.2 0.4 0.6 0.45", "0.3 0.6 0.9 0.45"}})
+        cube.replace(cube.find(ambient), ambient.size(), diffuse);
+    folder.write("models/cube.msh", cube);
+    run = convert(folder, {"--textures", folder.file("images"), folder.file("models/cube.msh"),
+                           folder.file("out/cube.glb")});
+    ASSERT_EQ(run.status, 0) << run.err;
+    run = convert(folder, {folder.file("out/cube.glb"), folder.file("out/back/cube.msh")});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::string before = folder.file("before.png"), after = folder.file("after.png");
+    // From above, near: the lid with the TGA's stripes fills much of the picture.
+    auto draw = [&](const std::string& textures, const std::string& msh, const std::string& png) {
+        return runProgram(KORVALIN_RENDER_PATH,
+                          {"--textures", textures, "--rotation-y", "-50", "--rotation-z", "40",
+                           "--distance", "4", msh, "-o", png},
+                          folder);
+    };
+    ProcessRun drawn = draw(folder.file("images"), folder.file("models/cube.msh"), before);
+    ASSERT_EQ(drawn.status, 0) << drawn.err;
+    drawn = draw(folder.file("out/back"), folder.file("out/back/cube.msh"), after);
+    ASSERT_EQ(drawn.status, 0) << drawn.err;
+    ViewedImage a = readViewedImage(before, IL_RGB), b = readViewedImage(after, IL_RGB);
+    ASSERT_EQ(a.bytes.size(), b.bytes.size());
+    std::size_t differing = 0, lit = 0;
+    for (std::size_t i = 0; i < a.bytes.size(); ++i) {
+        differing += std::abs(a.bytes[i] - b.bytes[i]) > 8;
+        lit += a.bytes[i] > 8;
+    }
+    EXPECT_GT(lit, a.bytes.size() / 10);
+    EXPECT_LT(differing, lit / 100) << "of " << lit;
 }
 
 TEST(ConvertTool, AnStlModelStandsUprightInTheDefaultMaterial) {
@@ -422,6 +458,46 @@ TEST(ConvertTool, WhatCannotBeReadLeavesNoFileAndAnExistingOutputAsItWas) {
     EXPECT_FALSE(fs::exists(folder.file("no")));
 }
 
+// Texture references as models made elsewhere hold them: another case than the file's, a
+// folder, an importer's placeholder. And a model the start-up camera would not show.
+TEST(ConvertTool, TextureEntriesNameRealImagesAndAnUnseenModelIsSaidOnce) {
+    TempFolder folder;
+    fs::create_directories(folder.file("src/sub"));
+    fs::copy_file(std::string(KORVALIN_SAMPLES_DIR) + "/crate.png", folder.file("src/test.png"));
+    folder.write("src/model.mtl", "newmtl shouted\nKd 1 1 1\nmap_Kd TEST.PNG\n"
+                                  "newmtl folder\nKd 1 0 0\nmap_Kd sub/\n"
+                                  "newmtl dummy\nKd 0 1 0\nmap_Kd $texture_dummy.bmp\n");
+    // Three triangles at z about 58, beside the start-up view.
+    const std::string obj = folder.write(
+        "src/model.obj", "mtllib model.mtl\nv 0 0 58\nv 1 0 58\nv 1 1 58\n"
+                         "vt 0 0\nvt 1 0\nvt 1 1\nusemtl shouted\nf 1/1 2/2 3/3\n"
+                         "usemtl folder\nf 1/1 3/3 2/2\nusemtl dummy\nf 2/2 1/1 3/3\n");
+    ProcessRun plain = convert(folder, {obj, folder.file("plain.msh")});
+    ASSERT_EQ(plain.status, 0) << plain.err;
+    MeshSnapshot mesh = readMeshFile(folder.file("plain.msh"));
+    EXPECT_EQ(mesh.textures, std::vector<std::string>{"src/test.png"});
+    ASSERT_EQ(mesh.groups.size(), 3u);
+    EXPECT_EQ(mesh.groups[0].texture, "src/test.png");
+    EXPECT_EQ(mesh.groups[1].texture, "") << "a folder is no image";
+    EXPECT_EQ(mesh.groups[2].texture, "") << "nor is a placeholder";
+    EXPECT_EQ(plain.err.find("not found"), std::string::npos) << plain.err;
+    std::vector<std::string> notes = lines(plain.err);
+    EXPECT_EQ(std::count_if(
+                  notes.begin(), notes.end(),
+                  [](const std::string& line) { return line.find("--fit") != std::string::npos; }),
+              1)
+        << plain.err;
+    EXPECT_NE(plain.err.find("outside the viewer's start-up view"), std::string::npos) << plain.err;
+
+    ProcessRun fitted = convert(folder, {"--fit", obj, folder.file("fit.msh")});
+    ASSERT_EQ(fitted.status, 0) << fitted.err;
+    EXPECT_EQ(fitted.err.find("--fit"), std::string::npos) << fitted.err;
+    mesh = readMeshFile(folder.file("fit.msh"));
+    ASSERT_EQ(mesh.groups.size(), 3u);
+    for (const MeshVertex& v : mesh.groups[0].vertices)
+        EXPECT_LT(std::fabs(v.z), 6.0f) << "centred";
+}
+
 TEST(ConvertTool, BadUsageExitsTwoWithTheUsageLine) {
     TempFolder folder;
     const std::string hull = std::string(KORVALIN_SAMPLES_DIR) + "/hull.msh";
@@ -436,11 +512,13 @@ TEST(ConvertTool, BadUsageExitsTwoWithTheUsageLine) {
         {folder.file("a.obj"), folder.file("b.glb")},
         {"--textures", folder.path(), folder.file("a.obj"), folder.file("b.msh")},
         {"--bogus", hull, folder.file("a.obj")},
-        {"--format", "obj", hull, hull}};
+        {"--format", "obj", hull, hull},
+        {"--fit", hull, folder.file("a.obj")}};
     for (const auto& arguments : cases) {
         ProcessRun run = convert(folder, arguments);
         EXPECT_EQ(run.status, 2) << run.err;
-        EXPECT_NE(run.err.find("usage: korvalin-convert [--format FMT] [--textures DIR] IN OUT\n"),
+        EXPECT_NE(run.err.find(
+                      "usage: korvalin-convert [--format FMT] [--textures DIR] [--fit] IN OUT\n"),
                   std::string::npos)
             << run.err;
     }

@@ -11,6 +11,7 @@
 #include "tools/convert/names.h"
 #include "tools/convert/output_files.h"
 #include "tools/convert/scene_to_msh.h"
+#include "tools/convert/startup_view.h"
 
 #include <assimp/Exporter.hpp>
 #include <assimp/ProgressHandler.hpp>
@@ -86,6 +87,7 @@ bool convertIntoMsh(const ConvertOptions& options, Progress& progress, Notes& no
         return false;
     }
     scene.reset();
+    placeForStartupView(model, options.fit, notes);
     progress.reach(importBuilt);
 
     std::FILE* out = files.open(options.outputPath);

@@ -11,7 +11,7 @@ constexpr OutputFormat formats[] = {
     {"msh", "msh", nullptr, "Korvalin mesh (MSHX1)"},
     {"obj", "obj", "obj", "Wavefront OBJ with an MTL material library"},
     {"gltf", "gltf", "gltf2", "glTF 2.0, JSON with a .bin buffer beside it"},
-    {"glb", "glb", "glb2", "glTF 2.0 binary, PNG and JPEG textures inside"},
+    {"glb", "glb", "glb2", "glTF 2.0 binary, textures inside (as PNG unless JPEG)"},
     {"ply", "ply", "plyb", "Stanford PLY, binary"},
     {"ply-ascii", nullptr, "ply", "Stanford PLY, text"},
     {"stl", "stl", "stlb", "STL, binary (no materials, no textures)"},
@@ -69,11 +69,13 @@ bool isMshFormat(const OutputFormat& format) {
 }
 
 std::string convertUsage(bool full) {
-    std::string text = "usage: korvalin-convert [--format FMT] [--textures DIR] IN OUT\n";
+    std::string text = "usage: korvalin-convert [--format FMT] [--textures DIR] [--fit] IN OUT\n";
     if (!full) return text;
     text += "\nConverts a model into a .msh file (IN: any format assimp reads) or a .msh file\n"
             "into another format (OUT's extension or --format chooses it). --textures DIR is\n"
-            "the folder of a .msh input's images (default: IN's folder).\n\nFormats:\n";
+            "the folder of a .msh input's images (default: IN's folder). --fit centres a .msh\n"
+            "output at the origin and scales it to fill the viewer's start-up view.\n\n"
+            "Formats:\n";
     for (const OutputFormat& format : formats) {
         char line[128];
         std::snprintf(line, sizeof line, "  %-10s %s\n", format.name, format.title);
@@ -92,6 +94,10 @@ ParseResult readWords(int argc, char** argv, ConvertOptions& options, std::strin
     for (int i = 1; i < argc; ++i) {
         const std::string word = argv[i];
         if (word == "--help") return ParseResult::help;
+        if (word == "--fit") {
+            options.fit = true;
+            continue;
+        }
         if (word == "--format" || word == "--textures") {
             if (i + 1 >= argc) {
                 problem = word + " needs a value";
@@ -140,6 +146,10 @@ ParseResult parseConvertOptions(int argc, char** argv, ConvertOptions& options,
     std::error_code error;
     if (std::filesystem::equivalent(options.inputPath, options.outputPath, error)) {
         problem = "IN and OUT are the same file";
+        return ParseResult::badUsage;
+    }
+    if (options.fit && options.inputIsMsh) {
+        problem = "--fit is for a .msh output only";
         return ParseResult::badUsage;
     }
     if (options.texturesDirGiven && !options.inputIsMsh) {

@@ -22,6 +22,7 @@ struct ConvertOptions {
     std::string outputPath;
     std::string texturesDir; // for a .msh input; empty: IN's own folder
     bool texturesDirGiven = false;
+    bool fit = false; // centre and scale a .msh output into the viewer's start-up view
     const OutputFormat* format = nullptr;
     bool inputIsMsh = false;
 };

@@ -1,5 +1,6 @@
 #include "tools/convert/import_textures.h"
 
+#include "mesh/texture_path.h"
 #include "tools/convert/image_origin.h"
 #include "tools/convert/names.h"
 
@@ -16,6 +17,28 @@ namespace {
 bool exists(const std::string& path) {
     std::error_code error;
     return fs::is_regular_file(path, error);
+}
+
+// The path of the file that path names, or of the one whose name differs only in the case of
+// its letters (models made on Windows name TEST.PNG for test.png); empty when neither exists.
+std::string existingFile(const fs::path& path) {
+    std::string text = path.string();
+    std::vector<char> buffer(text.begin(), text.end());
+    buffer.resize(text.size() + 256, '\0');
+    resolveImageFileCase(buffer.data(), buffer.size());
+    std::string resolved(buffer.data());
+    return exists(resolved) ? resolved : std::string();
+}
+
+// References that name no image: empty, a folder, or a name an importer made up for a texture
+// it has not got ("$texture_dummy.bmp").
+bool namesNoImage(const std::string& path, const std::string& inputFolder) {
+    if (path.empty() || path.back() == '/') return true;
+    const std::string file = fs::path(path).filename().string();
+    if (file.empty() || file == "." || file == ".." || file[0] == '$') return true;
+    std::error_code error;
+    const fs::path given(path);
+    return fs::is_directory(given.is_absolute() ? given : fs::path(inputFolder) / given, error);
 }
 
 // The extension of an embedded image, from assimp's hint or the image's first bytes.
@@ -99,11 +122,9 @@ bool ImportTextures::writeEmbedded(const aiTexture& texture, std::size_t index, 
 std::string ImportTextures::findExternal(const std::string& reference) const {
     fs::path given(reference);
     fs::path inputFolder(folderOf(inputPath));
-    fs::path candidate = given.is_absolute() ? given : inputFolder / given;
-    if (exists(candidate.string())) return candidate.string();
-    fs::path bare = inputFolder / given.filename();
-    if (exists(bare.string())) return bare.string();
-    return {};
+    std::string found = existingFile(given.is_absolute() ? given : inputFolder / given);
+    if (found.empty()) found = existingFile(inputFolder / given.filename());
+    return found;
 }
 
 int ImportTextures::add(const std::string& name, const std::string& imagePath) {
@@ -131,18 +152,10 @@ bool ImportTextures::numberFor(const aiString& referenceText, int& number) {
         if (!writtenEmbedded.count(embeddedIndex) &&
             !writeEmbedded(*embedded, embeddedIndex, name, imagePath))
             return false;
-    } else {
-        std::string path = reference;
-        for (char& c : path)
-            if (c == '\\') c = '/';
-        if (path.rfind("file://", 0) == 0) path.erase(0, 7);
-        imagePath = findExternal(path);
-        if (imagePath.empty()) {
-            notes.say("texture " + path + " not found beside " + inputPath +
-                      "; named as the model names it");
-            imagePath = (fs::path(folderOf(inputPath)) / path).string();
-        }
-        name = pathRelativeTo(imagePath, folderOf(outputPath));
+    } else if (!nameExternal(reference, name, imagePath)) {
+        number = 0;
+        remember(reference, number);
+        return true;
     }
     if (writtenEmbedded.count(embeddedIndex)) {
         number = writtenEmbedded[embeddedIndex];
@@ -154,9 +167,34 @@ bool ImportTextures::numberFor(const aiString& referenceText, int& number) {
                   " left out: a .msh texture name is one word of at most 255 characters");
     }
     if (embeddedIndex < scene.mNumTextures) writtenEmbedded[embeddedIndex] = number;
+    remember(reference, number);
+    return true;
+}
+
+bool ImportTextures::nameExternal(const std::string& reference, std::string& name,
+                                  std::string& imagePath) {
+    std::string path = reference;
+    for (char& c : path)
+        if (c == '\\') c = '/';
+    if (path.rfind("file://", 0) == 0) path.erase(0, 7);
+    if (namesNoImage(path, folderOf(inputPath))) {
+        if (!path.empty())
+            notes.say("left out: texture references that name no image file (" + path + ")");
+        return false;
+    }
+    imagePath = findExternal(path);
+    if (imagePath.empty()) {
+        notes.say("texture " + path + " not found beside " + inputPath +
+                  "; named as the model names it");
+        imagePath = (fs::path(folderOf(inputPath)) / path).string();
+    }
+    name = pathRelativeTo(imagePath, folderOf(outputPath));
+    return true;
+}
+
+void ImportTextures::remember(const std::string& reference, int number) {
     references.push_back(reference);
     referenceNumbers.push_back(number);
-    return true;
 }
 
 std::vector<bool> ImportTextures::rowOrders() const {

@@ -11,7 +11,8 @@
 
 // The texture list of a .msh file made from an assimp scene. A material's diffuse texture
 // becomes an entry named relative to OUT's folder: an image file of the model's is found
-// beside IN (as its reference says, or by its bare name there) and named where it is;
+// beside IN (as its reference says, or by its bare name there, the case of its letters
+// aside) and named where it is;
 // an image embedded in the model (GLB) is written beside OUT as OUT's name, '_' and the
 // image's own name or number. A name the reader could not take whole (blanks, more than
 // 255 characters) leaves the texture out, with a note.
@@ -35,6 +36,10 @@ class ImportTextures {
                        std::string& imagePath);
     std::string embeddedFileName(const aiTexture& texture, std::size_t index) const;
     std::string findExternal(const std::string& reference) const;
+    // The .msh name and image path of an image file the model refers to; false when the
+    // reference names no image (empty, a folder, an importer's placeholder).
+    bool nameExternal(const std::string& reference, std::string& name, std::string& imagePath);
+    void remember(const std::string& reference, int number);
     int add(const std::string& name, const std::string& imagePath);
 
     const aiScene& scene;

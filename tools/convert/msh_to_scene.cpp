@@ -5,6 +5,7 @@
 #include "tools/convert/frame.h"
 #include "tools/convert/image_origin.h"
 #include "tools/convert/names.h"
+#include "tools/convert/png_image.h"
 
 #include <assimp/material.h>
 #include <climits>
@@ -57,7 +58,8 @@ struct TextureImage {
     std::string imagePath; // where it is read now
     bool found = false;
     bool topRowFirst = true;
-    int embedded = -1; // index into the scene's textures
+    int embedded = -1;    // index into the scene's textures
+    bool madePng = false; // put inside as a PNG made from its pixels
 };
 
 std::string imageKind(const std::string& path) {
@@ -69,20 +71,43 @@ std::string imageKind(const std::string& path) {
     return {};
 }
 
-aiTexture* embeddedImage(const std::string& path, const std::string& kind,
-                         const std::string& name) {
+std::vector<char> fileBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (!in.eof() && in.fail()) return nullptr;
+    if (!in.eof() && in.fail()) bytes.clear();
+    return bytes;
+}
+
+template <typename Byte>
+aiTexture* embeddedImage(const std::vector<Byte>& bytes, const char* kind,
+                         const std::string& name) {
     if (bytes.empty() || bytes.size() > UINT_MAX) return nullptr;
     auto* texture = new aiTexture;
     texture->mWidth = static_cast<unsigned>(bytes.size());
     texture->mHeight = 0;
-    std::strncpy(texture->achFormatHint, kind.c_str(), sizeof texture->achFormatHint - 1);
+    std::strncpy(texture->achFormatHint, kind, sizeof texture->achFormatHint - 1);
     // aiTexture frees its data as texels; compressed bytes fill them in order.
     texture->pcData = new aiTexel[(bytes.size() + sizeof(aiTexel) - 1) / sizeof(aiTexel)];
     std::memcpy(texture->pcData, bytes.data(), bytes.size());
     texture->mFilename = aiString(fs::path(name).filename().string());
+    return texture;
+}
+
+// The image as glTF holds it: PNG and JPEG files as they are, other formats made PNG.
+aiTexture* glbImage(TextureImage& image, const char* name, Notes& notes) {
+    const std::string kind = imageKind(image.imagePath);
+    if (!kind.empty()) return embeddedImage(fileBytes(image.imagePath), kind.c_str(), name);
+    std::vector<unsigned char> png;
+    if (!pngOfImageFile(image.imagePath, png)) {
+        notes.say(std::string("texture ") + name +
+                  " does not decode: referred to, not put inside the GLB file");
+        return nullptr;
+    }
+    aiTexture* texture = embeddedImage(png, "png", name);
+    if (texture) {
+        notes.say("textures other than PNG and JPEG put inside the GLB file as PNG");
+        image.madePng = true;
+    }
     return texture;
 }
 
@@ -109,21 +134,18 @@ std::vector<TextureImage> findImages(const MshExport& settings, const std::set<i
                       "; referred to as " + image.reference);
         paths.push_back(image.found ? image.imagePath : std::string());
         if (!embed || !image.found) continue;
-        const std::string kind = imageKind(image.imagePath);
-        aiTexture* texture = kind.empty() ? nullptr : embeddedImage(image.imagePath, kind, name);
-        if (!texture) {
-            notes.say(std::string("texture ") + name +
-                      " is not a PNG or JPEG image: referred to, not put inside the GLB file");
-            continue;
-        }
+        aiTexture* texture = glbImage(image, name, notes);
+        if (!texture) continue;
         image.embedded = static_cast<int>(embedded.size());
-        image.reference = "*" + std::to_string(image.embedded);
+        image.reference = std::string(1, '*').append(std::to_string(image.embedded));
         embedded.push_back(texture);
     }
     std::vector<bool> topRowFirst = imagesDeliveredTopRowFirst(paths);
     std::size_t k = 0;
-    for (int number : used)
-        images[number].topRowFirst = topRowFirst[k++];
+    for (int number : used) {
+        images[number].topRowFirst = images[number].madePng || topRowFirst[k];
+        ++k;
+    }
     return images;
 }
 

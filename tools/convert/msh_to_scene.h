@@ -19,7 +19,8 @@ struct MshExport {
 // sceneToMsh: one mesh per group that has triangles, each under its own node; a group's
 // material -1 resolved as the draw pass resolves it (the group before it, the default for the
 // first); one material for each pair of material and texture that groups use together, the
-// texture as its diffuse map, referred to relative to OUT's folder (PNG and JPEG images are
-// put inside a GLB file). Triangles whose corners lie outside their group are skipped, as the
-// viewer skips them. Null (with `error`) when no triangle is left to write.
+// texture as its diffuse map, referred to relative to OUT's folder (a GLB file holds the images
+// inside, PNG and JPEG as they are, others made PNG). Triangles whose corners lie outside their
+// group are skipped, as the viewer skips them. Null (with `error`) when no triangle is left to
+// write.
 std::unique_ptr<aiScene> mshToScene(const MshExport& settings, Notes& notes, std::string& error);

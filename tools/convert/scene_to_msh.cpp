@@ -2,6 +2,7 @@
 
 #include "tools/convert/frame.h"
 #include "tools/convert/names.h"
+#include "tools/convert/visible_materials.h"
 
 #include <assimp/material.h>
 #include <cmath>
@@ -390,6 +391,7 @@ bool sceneToMsh(const aiScene& scene, ImportTextures& textures, Notes& notes, Ms
         }
     }
     materials.number(scene, model, notes);
+    makeMaterialsVisible(model, notes);
     model.textures = textures.names();
     const std::vector<bool> topRowFirst = textures.rowOrders();
 
