@@ -67,6 +67,7 @@ TEST(ConvertHostileInput, IsRefusedWithinItsLimitsAndLeavesTheOutputAsItWas) {
     // A material library nobody ever writes to: opening it waits for good.
     folder.write("pipe.obj", "mtllib pipe.mtl\nv 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n");
     ASSERT_EQ(mkfifo(folder.file("pipe.mtl").c_str(), 0600), 0);
+    ASSERT_EQ(mkfifo(folder.file("pipe-in.obj").c_str(), 0600), 0);
     folder.write("kept.msh", "MSHX1\n");
     const struct {
         const char* input;
@@ -79,6 +80,8 @@ TEST(ConvertHostileInput, IsRefusedWithinItsLimitsAndLeavesTheOutputAsItWas) {
         // Given the memory, the same file runs into the time limit instead.
         {"claims.ply", "3000", "1", "takes longer than 1 s, the limit"},
         {"pipe.obj", "", "1", "takes longer than 1 s, the limit"},
+        // IN itself a pipe: not even the look for the magic line may wait on it.
+        {"pipe-in.obj", "", "1", "takes longer than 1 s, the limit"},
     };
     const std::vector<std::string> before = filesIn(folder.path());
     for (const auto& c : cases) {

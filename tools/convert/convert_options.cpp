@@ -1,5 +1,7 @@
 #include "tools/convert/convert_options.h"
 
+#include "platform/regular_file.h"
+
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -37,8 +39,10 @@ std::string extensionOf(const std::string& path) {
 }
 
 // The first line is exactly the magic line, as the reader wants it.
+// Only a regular file is looked into: a pipe or a device given as IN must not block or spin
+// here, before the isolated import with its time limit.
 bool beginsWithMagicLine(const std::string& path) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+    std::FILE* file = openRegularFile(path.c_str());
     if (!file) return false;
     char head[8] = {};
     std::size_t got = std::fread(head, 1, 7, file);
