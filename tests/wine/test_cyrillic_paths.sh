@@ -6,7 +6,8 @@
 # - started in a Cyrillic folder whose Korvalin.ini names another Cyrillic textures folder:
 #   File > Open... with a Cyrillic path typed into the system's file dialog draws the cube with
 #   the images from the remembered folder, and Korvalin.ini is written back with the same UTF-8
-#   bytes.
+#   bytes;
+# - with an empty Cyrillic textures folder remembered, the images are found beside the mesh.
 set -euo pipefail
 # shellcheck source=tests/wine/lib.sh
 source "$(dirname "$0")/lib.sh"
@@ -34,14 +35,21 @@ expect_exit_status 0
 # The mesh alone in one folder, its images in another: only the remembered folder has them.
 meshes="$(new_folder 'Меши')"
 cp "$samples/cube.msh" "$meshes/"
-textures_line="$(windows_path "$models" | sed 's/\\/\\\\/g')"
 start="$(new_folder 'Запуск')"
-printf "0.1\r\n2\r\n$textures_line" >"$start/Korvalin.ini"
+printf '0.1\r\n2\r\n%s' "$(windows_path "$models")" >"$start/Korvalin.ini"
 start_wine_app "$start"
 open_through_dialog "$meshes/cube.msh"
 wait_for_wine_mesh "$E2E_TMP/dialog.png"
 expect_wine_cube "$E2E_TMP/dialog.png"
 quit_wine_app
 expect_exit_status 0
+textures_line="$(windows_path "$models" | sed 's/\\/\\\\/g')"
 expect_file_bytes "$start/Korvalin.ini" "0.1\r\n2\r\n$textures_line"
+
+printf '0.1\r\n2\r\n%s' "$(windows_path "$(new_folder 'Пусто')")" >"$start/Korvalin.ini"
+start_wine_app "$start" "$(windows_path "$models/cube.msh")"
+wait_for_wine_mesh "$E2E_TMP/beside.png"
+expect_wine_cube "$E2E_TMP/beside.png"
+quit_wine_app
+expect_exit_status 0
 log "PASS"
