@@ -28,11 +28,6 @@ std::string folderOf(const char* filePath) {
     return separator ? std::string(filePath, separator) : std::string(".");
 }
 
-bool fileExists(const char* path) {
-    std::error_code error;
-    return std::filesystem::exists(path, error);
-}
-
 } // namespace
 
 bool buildTexturePath(const char* directory, const char* name, char* path, std::size_t pathSize) {
@@ -72,7 +67,7 @@ bool FolderListings::find(char* path, std::size_t pathSize) {
     // names then costs no system call each.
     auto known = folders.find(folder);
     if (known == folders.end() || !known->second.complete || *fileName == '\0') {
-        if (fileExists(path)) return true;
+        if (pathExists(path)) return true;
         if (!fileNamesCaseSensitive() || *fileName == '\0') return false;
     }
     const Listing& names = listing(folder);

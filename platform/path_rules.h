@@ -13,3 +13,7 @@ char nativeNameCharacter(char written);
 // True where the file system tells names apart by the case of their letters; a texture that
 // is missing under its exact name is then looked for ignoring case (meshes made on Windows).
 bool fileNamesCaseSensitive();
+
+// True when a file or folder is found under path, spelt as the program's other file calls take
+// it: on Windows in the ANSI code page, which the program's manifest makes UTF-8.
+bool pathExists(const char* path);

@@ -1,5 +1,7 @@
 #include "platform/path_rules.h"
 
+#include <sys/stat.h>
+
 char pathSeparator() {
     return '/';
 }
@@ -10,4 +12,9 @@ char nativeNameCharacter(char written) {
 
 bool fileNamesCaseSensitive() {
     return true;
+}
+
+bool pathExists(const char* path) {
+    struct stat status;
+    return stat(path, &status) == 0;
 }

@@ -2,7 +2,7 @@
 # Installs what the Windows program's build, its installer and its Wine suite need on Debian 12
 # (x86-64): the mingw-w64 cross compilers (32-bit for the program users get, 64-bit for the same
 # program under wine64), NSIS, 64-bit Wine with winegcc for the test-only DevIL.dll, Wine's
-# fonts, zip, and the X tools the suite drives Wine with.
+# fonts, zip, and the X tools the suite drives Wine with (xclip pastes text xdotool cannot type).
 #
 # Where the machine executes 32-bit x86 code (tests/wine/can_run_32bit.sh), it also adds the
 # i386 architecture and what the 32-bit program needs under 32-bit Wine, in this order:
@@ -22,7 +22,7 @@ packages=(
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools cmake ninja-build zip nsis
   wine64 wine64-tools libwine-dev fonts-wine libdevil-dev
   libgl1-mesa-dri libglx-mesa0
-  xvfb xauth xdotool imagemagick x11-utils python3 binutils
+  xvfb xauth xdotool xclip imagemagick x11-utils python3 binutils
 )
 packages_i386=(
   wine32 libgl1-mesa-dri:i386 libgl1:i386 libglx-mesa0:i386

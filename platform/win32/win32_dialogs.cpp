@@ -4,7 +4,7 @@
 #include "platform/win32/win32_state.h"
 
 #include <algorithm>
-#include <cstring>
+#include <climits>
 #include <string>
 
 namespace {
@@ -37,6 +37,21 @@ std::string fileFilter(const char* label, const char* pattern) {
     return filter;
 }
 
+// The ANSI call would cut a name longer than MAX_PATH bytes (UTF-8 takes two for a Cyrillic
+// letter) and write '?' for letters outside the code page: such a name is refused instead.
+bool ansiPath(const wchar_t* wide, char* path, std::size_t pathSize) {
+    if (pathSize == 0) return false;
+    const bool utf8 = GetACP() == CP_UTF8;
+    BOOL misspelt = FALSE;
+    const int size = static_cast<int>(std::min<std::size_t>(pathSize, INT_MAX));
+    if (WideCharToMultiByte(CP_ACP, utf8 ? 0 : WC_NO_BEST_FIT_CHARS, wide, -1, path, size, nullptr,
+                            utf8 ? nullptr : &misspelt) > 0 &&
+        !misspelt)
+        return true;
+    path[0] = '\0';
+    return false;
+}
+
 } // namespace
 
 int Win32Services::messageBox(WindowHandle owner, const char* text, const char* caption,
@@ -51,14 +66,10 @@ bool Win32Services::browseForFolder(const char* title, char* path, std::size_t p
     request.lpszTitle = title;
     PIDLIST_ABSOLUTE folder = SHBrowseForFolderA(&request);
     if (!folder) return false;
-    // The shell writes up to MAX_PATH characters; what does not fit pathSize is refused.
-    char chosen[MAX_PATH] = {};
-    bool converted = SHGetPathFromIDListA(folder, chosen) != FALSE;
+    wchar_t chosen[MAX_PATH] = {};
+    bool found = SHGetPathFromIDListW(folder, chosen) != FALSE;
     CoTaskMemFree(folder);
-    std::size_t length = std::strlen(chosen);
-    if (!converted || length >= pathSize) return false;
-    std::memcpy(path, chosen, length + 1);
-    return true;
+    return found && ansiPath(chosen, path, pathSize);
 }
 
 // The dialog itself refuses names of files that do not exist; a path longer than pathSize

@@ -20,9 +20,12 @@ for dll in $(sed -n 's/^\tDLL Name: \(.*\)\.[dD][lL][lL]$/\1/p' <<<"$header" | t
     [[ " $system_dlls " == *" $dll "* ]] || fail "korvalin.exe imports $dll.dll, which Windows does not bring"
 done
 
+"$(dirname "$0")/program_manifest.py" "$exe" >/dev/null || fail "its manifest is not as above"
+
 names=$(strings -n 6 "$exe")
 for function in ilGetInteger ilInit ilGenImages ilBindImage ilLoadImage ilConvertImage ilGetData \
     ilDeleteImages ilGetString; do
     grep -qx "$function" <<<"$names" || fail "the DevIL function name $function is not in korvalin.exe"
 done
-echo "program file: 32-bit GUI program importing only system DLLs; DevIL.dll looked up by name"
+echo "program file: 32-bit GUI program importing only system DLLs, one manifest asking for the" \
+    "UTF-8 code page; DevIL.dll looked up by name"

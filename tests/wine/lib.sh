@@ -95,13 +95,30 @@ wine_menu() {
 readonly FILE_MENU=16 OPTIONS_MENU=60
 readonly OPEN_ITEM=30 TEXTURES_ITEM=47 QUIT_ITEM=64 SENSITIVITY_ITEM=30
 
-# Types a path into the common file dialog's name box (which has the focus) and opens it.
+# enter_text TEXT: into the control with the focus. xdotool's typing reaches Wine with the
+# keyboard's own letters only, so other text is pasted from the X clipboard, which an xclip of
+# the test's own offers until the paste is done.
+enter_text() {
+    if LC_ALL=C grep -q '^[ -~]*$' <<<"$1"; then
+        xdotool type --delay 5 "$1"
+        return 0
+    fi
+    printf '%s' "$1" | xclip -selection clipboard -quiet >"$E2E_TMP/xclip.log" 2>&1 &
+    HELPER_PID=$!
+    sleep 0.5
+    xdotool key ctrl+v
+    sleep 0.5
+    stop_process "$HELPER_PID"
+    HELPER_PID=""
+}
+
+# Enters a path into the common file dialog's name box (which has the focus) and opens it.
 open_through_dialog() {
     local dialog
     wine_menu $FILE_MENU $OPEN_ITEM
     dialog="$(wait_for_window Open 20)"
     sleep 0.5
-    xdotool type --delay 5 "$(windows_path "$1")"
+    enter_text "$(windows_path "$1")"
     xdotool key Return
     wait_for_window_gone Open 20
 }
@@ -131,4 +148,28 @@ wait_for_wine_mesh() {
 quit_wine_app() {
     wine_menu $FILE_MENU $QUIT_ITEM
     wait_for_app_exit 20
+}
+
+# expect_wine_cube FILE: the client-area shot FILE shows the sample cube with its crate texture
+# where korvalin-render draws it at start-up (cut by the menu bar), within 3 px, with as many
+# crate pixels within a tenth, and the texture's red corner mark.
+expect_wine_cube() {
+    local reference="$E2E_TMP/cube-reference.png" samples lit brown red x0 y0 x1 y1 rb rx0 ry0 rx1 ry1 d
+    samples="$(samples_folder)"
+    if [[ ! -f "$reference" ]]; then
+        "$KORVALIN_RENDER" --textures "$samples" --size 640x480 "$samples/cube.msh" \
+            -o "$E2E_TMP/cube-frame.png" || fail "korvalin-render could not draw the cube"
+        convert "$E2E_TMP/cube-frame.png" -crop "640x$((480 - MENU_HEIGHT))+0+$MENU_HEIGHT" +repage \
+            "$reference"
+    fi
+    read -r lit brown red x0 y0 x1 y1 _ <<<"$(image_stats "$1")"
+    read -r _ rb _ rx0 ry0 rx1 ry1 _ <<<"$(image_stats "$reference")"
+    log "cube drawn: $lit lit, $brown brown, $red red, box $x0,$y0-$x1,$y1 (menu bar $MENU_HEIGHT px)"
+    ((red > 0)) || fail "the red corner mark of the texture is not shown"
+    for d in $((x0 - rx0)) $((y0 - ry0)) $((x1 - rx1)) $((y1 - ry1)); do
+        ((d >= -3 && d <= 3)) ||
+            fail "the cube covers $x0,$y0-$x1,$y1; in korvalin-render's frame $rx0,$ry0-$rx1,$ry1"
+    done
+    ((brown * 10 >= rb * 9 && brown * 10 <= rb * 11)) ||
+        fail "$brown crate pixels under Wine, $rb in korvalin-render's frame"
 }
