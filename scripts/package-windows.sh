@@ -4,10 +4,17 @@
 # installer (packaging/windows/korvalin.nsi); DevIL.dll is the user's own. Brings korvalin.exe
 # up to date with scripts/build-windows.sh first, and installs zip and nsis when missing. Prints
 # the two files' paths.
+#
+# With --64: only the installer, for the 64-bit build (build-win64/korvalin-<version>-setup.exe),
+# from the same script. Users never get it; the Wine suite installs it where the machine cannot
+# run 32-bit code, so that the installer's round trip is still tested there.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-folder=$root/build-win32
-"$root/scripts/build-windows.sh" >/dev/null
+folder=$root/build-win32 bits=32 build_options=()
+if [ "${1:-}" = "--64" ]; then
+  folder=$root/build-win64 bits=64 build_options=(--64)
+fi
+"$root/scripts/build-windows.sh" "${build_options[@]}" >/dev/null
 
 if ! command -v zip >/dev/null || ! command -v makensis >/dev/null; then
   sudo=""
@@ -27,13 +34,15 @@ cp "$folder/korvalin.exe" "$staging/$name/"
 sed 's/$/\r/' "$root/platform/win32/README-Windows.txt" >"$staging/$name/README-Windows.txt"
 cp "$root"/samples/*.msh "$root"/samples/*.png "$root"/samples/*.tga "$root"/samples/*.dds \
   "$staging/$name/samples/"
-rm -f "$folder/$name.zip"
-(cd "$staging" && zip -q -X -r "$folder/$name.zip" "$name")
-echo "$folder/$name.zip"
+if [ "$bits" = 32 ]; then
+  rm -f "$folder/$name.zip"
+  (cd "$staging" && zip -q -X -r "$folder/$name.zip" "$name")
+  echo "$folder/$name.zip"
+fi
 
 setup=$folder/korvalin-$version-setup.exe
 cp "$root/resources/icons/korvalin.ico" "$staging/$name/"
 rm -f "$setup"
-makensis -V2 -NOCD -DVERSION="$version" -DSTAGING="$staging/$name" -DOUTFILE="$setup" \
+makensis -V2 -NOCD -DVERSION="$version" -DSTAGING="$staging/$name" -DOUTFILE="$setup" -DBITS="$bits" \
   "$root/packaging/windows/korvalin.nsi" >&2
 echo "$setup"

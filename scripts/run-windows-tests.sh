@@ -7,7 +7,8 @@
 # with korvalin-render's.
 #
 # Where the machine does not execute 32-bit x86 code (tests/wine/can_run_32bit.sh) the 32-bit
-# run cannot happen: this says so, reports it as not run, and still runs the 64-bit program.
+# run cannot happen: this says so, reports it as not run, and still runs the 64-bit program,
+# with the installer's round trip on a test-only 64-bit installer made from the same script.
 # Exit 0 only when the builds and every test that ran pass.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -26,7 +27,7 @@ cmake --build "$root/build" --target korvalin-render >/dev/null
 render=$root/build/tools/korvalin-render
 
 status32="NOT RUN (this machine does not execute 32-bit x86 code)"
-failed=0
+failed=0 setup64=""
 if "$root/tests/wine/can_run_32bit.sh"; then
     devil32=$("$root/tests/wine/devil_forward/build.sh" --32)
     status32=passed
@@ -35,13 +36,16 @@ if "$root/tests/wine/can_run_32bit.sh"; then
         { status32=FAILED; failed=1; }
 else
     echo "windows: this machine does not execute 32-bit x86 code: the 32-bit program and its" \
-        "installer cannot run under Wine here and are NOT tested; the 64-bit build runs instead"
+        "installer cannot run under Wine here and are NOT tested; the 64-bit build runs instead," \
+        "and its test-only installer"
+    setup64=$("$root/scripts/package-windows.sh" --64)
 fi
 
 exe64=$("$root/scripts/build-windows.sh" --64)
 devil64=$("$root/tests/wine/devil_forward/build.sh")
 status64=passed
-"$root/tests/wine/run.sh" "$exe64" "$devil64" "$render" || { status64=FAILED; failed=1; }
+KORVALIN_SETUP=$setup64 "$root/tests/wine/run.sh" "$exe64" "$devil64" "$render" ||
+    { status64=FAILED; failed=1; }
 
 echo "windows: 32-bit program under 32-bit Wine: $status32; 64-bit program under wine64: $status64"
 [ "$failed" -eq 0 ]

@@ -1,10 +1,17 @@
 ; The Windows installer of Korvalin, built by scripts/package-windows.sh with NSIS:
 ;   makensis -DVERSION=1.1 -DSTAGING=<folder with korvalin.exe, samples\, README-Windows.txt>
-;            -DOUTFILE=<korvalin-1.1-setup.exe> korvalin.nsi
+;            -DOUTFILE=<korvalin-1.1-setup.exe> [-DBITS=64] korvalin.nsi
 ; Per user by default (no administrator rights; everything under the user's own folders and
 ; HKCU), the .msh file type, a Start-menu entry starting in a writable folder of the user's, an
 ; entry in the installed programs and an uninstaller. DevIL.dll is not shipped.
 Unicode true
+; -DBITS=64 builds the test-only installer of the 64-bit build (scripts/package-windows.sh --64).
+!ifndef BITS
+  !define BITS 32
+!endif
+!if "${BITS}" == "64"
+  Target amd64-unicode
+!endif
 !include "MUI2.nsh"
 
 Name "Korvalin ${VERSION}"
