@@ -1,5 +1,7 @@
 #include "platform/isolated_process.h"
 
+#include "platform/process_launcher.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
@@ -138,31 +140,55 @@ IsolatedProcess::~IsolatedProcess() {
     stop();
 }
 
-bool IsolatedProcess::start(Work work, const IsolationLimits& limits) {
-    stop();
+pid_t forkIsolatedChild(IsolatedProcess::Work work, const IsolationLimits& limits, int& requests,
+                        int& answers) {
     int requestPair[2], answerPair[2];
-    if (socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, requestPair) != 0) return false;
+    if (socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, requestPair) != 0) return -1;
     if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, answerPair) != 0) {
         close(requestPair[0]);
         close(requestPair[1]);
-        return false;
+        return -1;
     }
     // A stream socket rather than a pipe: read() below waits in the kernel for a whole answer,
     // where a pipe would wake us for every page of a large image.
     shutdown(answerPair[0], SHUT_WR);
     pid_t parent = getpid();
-    child = fork();
+    pid_t child = fork();
     if (child == 0) runChild(requestPair[1], answerPair[1], work, limits, parent);
     close(requestPair[1]);
     close(answerPair[1]);
+    if (child < 0) {
+        close(requestPair[0]);
+        close(answerPair[0]);
+        return -1;
+    }
     requests = requestPair[0];
     answers = answerPair[0];
-    requestMilliseconds = limits.requestMilliseconds;
-    if (child < 0) {
-        stop();
-        return false;
+    return child;
+}
+
+bool endIsolatedChild(pid_t child) {
+    // Looked at before the channels close, since a child that sees them close may leave.
+    int status = 0;
+    bool reaped = waitpid(child, &status, WNOHANG) == child;
+    if (!reaped) {
+        kill(child, SIGKILL);
+        while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+        }
     }
-    return true;
+    // Our own SIGKILL is the one ending that is not the child's doing.
+    return reaped || !(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+}
+
+bool IsolatedProcess::start(Work work, const IsolationLimits& limits, ProcessLauncher* through) {
+    stop();
+    requestMilliseconds = limits.requestMilliseconds;
+    if (through && through->launch(limits, child, requests, answers)) {
+        launcher = through;
+        return true;
+    }
+    child = forkIsolatedChild(work, limits, requests, answers);
+    return child > 0;
 }
 
 bool IsolatedProcess::send(int file, const void* message, std::size_t size) {
@@ -246,19 +272,12 @@ double IsolatedProcess::cpuSeconds() const {
 
 bool IsolatedProcess::stop() {
     bool endedByItself = false;
-    if (child > 0) {
-        // Looked at before the channels close, since a child that sees them close may leave.
-        int status = 0;
-        bool reaped = waitpid(child, &status, WNOHANG) == child;
-        if (!reaped) {
-            kill(child, SIGKILL);
-            while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
-            }
-        }
-        // Our own SIGKILL is the one ending that is not the child's doing.
-        endedByItself = reaped || !(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
-    }
+    if (child > 0 && launcher)
+        endedByItself = launcher->end(child);
+    else if (child > 0)
+        endedByItself = endIsolatedChild(child);
     child = -1;
+    launcher = nullptr;
     if (requests >= 0) close(requests);
     if (answers >= 0) close(answers);
     requests = answers = -1;
