@@ -26,7 +26,8 @@ class ProcessLauncher {
     // A new child for the work, its process id and this process's ends of its channels; false
     // when the launcher is gone or could not make one.
     bool launch(const IsolationLimits& limits, pid_t& child, int& requests, int& answers);
-    // Ends and reaps a child it launched: true when it had ended by itself, as
+    // Ends and reaps a child it launched (a process started through the launcher must be stopped
+    // before the launcher is destroyed): true when it had ended by itself, as
     // endIsolatedChild; also true when the launcher is gone, which ended its children.
     bool end(pid_t child);
 
