@@ -83,6 +83,7 @@ ProcessLauncher::ProcessLauncher(IsolatedProcess::Work work, Prepare prepare) {
     while (waitpid(between, nullptr, 0) < 0 && errno == EINTR) {
     }
     control = pair[0];
+    owner = getpid();
 }
 
 ProcessLauncher::~ProcessLauncher() {
@@ -91,6 +92,8 @@ ProcessLauncher::~ProcessLauncher() {
 
 bool ProcessLauncher::ask(const void* order, std::size_t orderSize, void* reply,
                           std::size_t replySize, int* files) {
+    // Orders from two processes on one channel would take each other's replies.
+    if (getpid() != owner) return false;
     std::lock_guard<std::mutex> lock(turn);
     if (control < 0) return false;
     if (send(control, order, orderSize, MSG_NOSIGNAL) == static_cast<ssize_t>(orderSize) &&

@@ -37,5 +37,6 @@ class ProcessLauncher {
              int* files);
 
     int control = -1;
+    pid_t owner = -1; // the process that made it: a forked copy of the program forks its own
     std::mutex turn; // one order and its reply at a time
 };
