@@ -118,23 +118,49 @@ bool enterSystemCallFilter() {
 // One message with a file passed beside it; a peer that has died makes this fail with EPIPE,
 // not a signal.
 bool sendWithFile(int socket, const void* message, std::size_t size, int file) {
-    if (size > maxMessage) return false;
+    return size <= maxMessage && sendWithFiles(socket, message, size, &file, 1);
+}
+
+} // namespace
+
+bool sendWithFiles(int socket, const void* message, std::size_t size, const int* files,
+                   std::size_t count) {
+    if (count == 0 || count > maxPassedFiles) return false;
     iovec data{const_cast<void*>(message), size};
-    alignas(cmsghdr) char control[CMSG_SPACE(sizeof file)] = {};
+    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(int) * maxPassedFiles)] = {};
     msghdr header{};
     header.msg_iov = &data;
     header.msg_iovlen = 1;
     header.msg_control = control;
-    header.msg_controllen = sizeof control;
+    header.msg_controllen = CMSG_SPACE(sizeof(int) * count);
     cmsghdr* passed = CMSG_FIRSTHDR(&header);
     passed->cmsg_level = SOL_SOCKET;
     passed->cmsg_type = SCM_RIGHTS;
-    passed->cmsg_len = CMSG_LEN(sizeof file);
-    std::memcpy(CMSG_DATA(passed), &file, sizeof file);
+    passed->cmsg_len = CMSG_LEN(sizeof(int) * count);
+    std::memcpy(CMSG_DATA(passed), files, sizeof(int) * count);
     return sendmsg(socket, &header, MSG_NOSIGNAL) == static_cast<ssize_t>(size);
 }
 
-} // namespace
+ssize_t receiveWithFiles(int socket, void* buffer, std::size_t size, int flags, int* files,
+                         std::size_t count) {
+    std::fill(files, files + count, -1);
+    if (count == 0 || count > maxPassedFiles) return -1;
+    iovec data{buffer, size};
+    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(int) * maxPassedFiles)] = {};
+    msghdr header{};
+    header.msg_iov = &data;
+    header.msg_iovlen = 1;
+    header.msg_control = control;
+    header.msg_controllen = CMSG_SPACE(sizeof(int) * count);
+    ssize_t got = -1;
+    while ((got = recvmsg(socket, &header, flags | MSG_CMSG_CLOEXEC)) < 0 && errno == EINTR) {
+    }
+    const cmsghdr* passed = got > 0 ? CMSG_FIRSTHDR(&header) : nullptr;
+    if (passed && passed->cmsg_level == SOL_SOCKET && passed->cmsg_type == SCM_RIGHTS &&
+        passed->cmsg_len == CMSG_LEN(sizeof(int) * count))
+        std::memcpy(files, CMSG_DATA(passed), sizeof(int) * count);
+    return got;
+}
 
 IsolatedProcess::~IsolatedProcess() {
     stop();
@@ -230,21 +256,7 @@ bool IsolatedProcess::read(void* buffer, std::size_t size, int& file) {
     if (answers < 0 || size == 0 || left == 0) return false;
     const timeval wait{left / 1000, (left % 1000) * 1000};
     if (setsockopt(answers, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait) != 0) return false;
-    iovec data{buffer, size};
-    alignas(cmsghdr) char control[CMSG_SPACE(sizeof file)] = {};
-    msghdr header{};
-    header.msg_iov = &data;
-    header.msg_iovlen = 1;
-    header.msg_control = control;
-    header.msg_controllen = sizeof control;
-    ssize_t got = -1;
-    while ((got = recvmsg(answers, &header, MSG_WAITALL | MSG_CMSG_CLOEXEC)) < 0 &&
-           errno == EINTR) {
-    }
-    const cmsghdr* passed = got > 0 ? CMSG_FIRSTHDR(&header) : nullptr;
-    if (passed && passed->cmsg_level == SOL_SOCKET && passed->cmsg_type == SCM_RIGHTS &&
-        passed->cmsg_len == CMSG_LEN(sizeof file))
-        std::memcpy(&file, CMSG_DATA(passed), sizeof file);
+    const ssize_t got = receiveWithFiles(answers, buffer, size, MSG_WAITALL, &file, 1);
     if (got == static_cast<ssize_t>(size)) return true;
     if (file >= 0) close(file);
     file = -1;

@@ -71,6 +71,17 @@ pid_t forkIsolatedChild(IsolatedProcess::Work work, const IsolationLimits& limit
                         int& answers);
 bool endIsolatedChild(pid_t child);
 
+// Sends one message with up to maxPassedFiles open files beside it (the peer gets its own copies);
+// a peer that has died makes this fail, not a signal.
+constexpr std::size_t maxPassedFiles = 2;
+bool sendWithFiles(int socket, const void* message, std::size_t size, const int* files,
+                   std::size_t count);
+
+// Receives one message into buffer and the files sent beside it into files (-1 for each when
+// not exactly count came); the byte count, or -1.
+ssize_t receiveWithFiles(int socket, void* buffer, std::size_t size, int flags, int* files,
+                         std::size_t count);
+
 // In the child: waits for the next request; returns the file handed with it and copies the
 // message, zero-terminated, into message. -1 once the parent has no more requests.
 int receiveRequest(int requests, char* message, std::size_t capacity);

@@ -24,42 +24,6 @@ struct Reply {
 
 constexpr std::size_t channelCount = 2; // a child's requests and answers
 
-bool sendWithChannels(int control, const void* reply, std::size_t size, const int* files) {
-    iovec data{const_cast<void*>(reply), size};
-    alignas(cmsghdr) char space[CMSG_SPACE(sizeof(int) * channelCount)] = {};
-    msghdr header{};
-    header.msg_iov = &data;
-    header.msg_iovlen = 1;
-    header.msg_control = space;
-    header.msg_controllen = sizeof space;
-    cmsghdr* passed = CMSG_FIRSTHDR(&header);
-    passed->cmsg_level = SOL_SOCKET;
-    passed->cmsg_type = SCM_RIGHTS;
-    passed->cmsg_len = CMSG_LEN(sizeof(int) * channelCount);
-    std::memcpy(CMSG_DATA(passed), files, sizeof(int) * channelCount);
-    return sendmsg(control, &header, MSG_NOSIGNAL) == static_cast<ssize_t>(size);
-}
-
-// The reply's bytes, and the channels beside it into files (-1 when none came).
-ssize_t receiveWithChannels(int control, void* reply, std::size_t size, int* files) {
-    iovec data{reply, size};
-    alignas(cmsghdr) char space[CMSG_SPACE(sizeof(int) * channelCount)] = {};
-    msghdr header{};
-    header.msg_iov = &data;
-    header.msg_iovlen = 1;
-    header.msg_control = space;
-    header.msg_controllen = sizeof space;
-    ssize_t got = -1;
-    while ((got = recvmsg(control, &header, MSG_CMSG_CLOEXEC)) < 0 && errno == EINTR) {
-    }
-    std::fill(files, files + channelCount, -1);
-    const cmsghdr* passed = got > 0 ? CMSG_FIRSTHDR(&header) : nullptr;
-    if (passed && passed->cmsg_level == SOL_SOCKET && passed->cmsg_type == SCM_RIGHTS &&
-        passed->cmsg_len == CMSG_LEN(sizeof(int) * channelCount))
-        std::memcpy(files, CMSG_DATA(passed), sizeof(int) * channelCount);
-    return got;
-}
-
 // The launcher's life: an order, its reply, until the program closes its end.
 [[noreturn]] void serveLaunches(int control, IsolatedProcess::Work work,
                                 ProcessLauncher::Prepare prepare);
@@ -97,7 +61,8 @@ bool ProcessLauncher::ask(const void* order, std::size_t orderSize, void* reply,
     std::lock_guard<std::mutex> lock(turn);
     if (control < 0) return false;
     if (send(control, order, orderSize, MSG_NOSIGNAL) == static_cast<ssize_t>(orderSize) &&
-        receiveWithChannels(control, reply, replySize, files) == static_cast<ssize_t>(replySize))
+        receiveWithFiles(control, reply, replySize, 0, files, channelCount) ==
+            static_cast<ssize_t>(replySize))
         return true;
     // Gone: its children went with it, and later children are forked by the program itself.
     close(control);
@@ -151,7 +116,7 @@ void serveLaunches(int control, IsolatedProcess::Work work, ProcessLauncher::Pre
             reply.child = forkIsolatedChild(work, order.limits, channels[0], channels[1]);
             if (reply.child > 0) {
                 children.push_back(reply.child);
-                sendWithChannels(control, &reply, sizeof reply, channels);
+                sendWithFiles(control, &reply, sizeof reply, channels, channelCount);
                 close(channels[0]);
                 close(channels[1]);
                 continue;

@@ -38,5 +38,5 @@ class ProcessLauncher {
 
     int control = -1;
     pid_t owner = -1; // the process that made it: a forked copy of the program forks its own
-    std::mutex turn; // one order and its reply at a time
+    std::mutex turn;  // one order and its reply at a time
 };
