@@ -46,9 +46,9 @@ std::string writeMesh(const std::string& folder, const char* name,
     return path;
 }
 
-double medianLoadMilliseconds(const std::string& mesh) {
+double medianLoadMilliseconds(const std::string& mesh, int roundCount) {
     std::vector<double> rounds;
-    for (int round = 0; round < 7; ++round) {
+    for (int round = 0; round < roundCount; ++round) {
         auto started = std::chrono::steady_clock::now();
         if (!loadMesh(mesh.c_str())) std::fprintf(stderr, "failed: %s\n", mesh.c_str());
         rounds.push_back(
@@ -62,7 +62,10 @@ double medianLoadMilliseconds(const std::string& mesh) {
 
 } // namespace
 
-int main() {
+// Optional arguments, for profiling one case: "small" or "large", then the number of rounds.
+int main(int argc, char** argv) {
+    const std::string only = argc > 1 ? argv[1] : "";
+    const int roundCount = argc > 2 ? std::max(1, std::atoi(argv[2])) : 7;
     char folderTemplate[] = "/tmp/korvalin-texture-bench-XXXXXX";
     if (!mkdtemp(folderTemplate)) return 1;
     const std::string folder = folderTemplate;
@@ -78,9 +81,12 @@ int main() {
     HeadlessGLContext context;
     if (!context.create(64, 64)) return 1;
     meshScene.setTexturesDirectory(folder.c_str());
-    std::printf("mesh with 100 textures of 64 x 64: %8.1f ms\n", medianLoadMilliseconds(smallMesh));
-    std::printf("mesh with 1 texture of 4096 x 4096: %7.1f ms\n",
-                medianLoadMilliseconds(largeMesh));
+    if (only != "large")
+        std::printf("mesh with 100 textures of 64 x 64: %8.1f ms\n",
+                    medianLoadMilliseconds(smallMesh, roundCount));
+    if (only != "small")
+        std::printf("mesh with 1 texture of 4096 x 4096: %7.1f ms\n",
+                    medianLoadMilliseconds(largeMesh, roundCount));
     std::system(("rm -rf " + folder).c_str());
     return 0;
 }

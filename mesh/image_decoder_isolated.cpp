@@ -1,6 +1,7 @@
 #include "mesh/image_decoder.h"
 
 #include "platform/isolated_process.h"
+#include "platform/process_launcher.h"
 #include "platform/regular_file.h"
 
 #include <IL/il.h>
@@ -18,6 +19,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -39,20 +41,40 @@ bool writeAll(int answers, const void* data, std::size_t size) {
     return true;
 }
 
+bool readWhole(int file, unsigned char* bytes, std::size_t size) {
+    if (lseek(file, 0, SEEK_SET) != 0) return false;
+    while (size > 0) {
+        const ssize_t got = ::read(file, bytes, size);
+        if (got <= 0) return false;
+        bytes += got;
+        size -= static_cast<std::size_t>(got);
+    }
+    return true;
+}
+
+// Files up to this size are read into one buffer that serves the helper's whole list: mapping
+// each would cost more than copying it (the mapping's page faults and its teardown).
+constexpr off_t readUpTo = off_t{1} << 20;
+std::vector<unsigned char> smallFile;
+
 // From memory rather than a stream: the library then asks nothing about the file, and the
-// helper needs no stat call, which its filter refuses.
+// helper needs no stat call, which its filter refuses. A large file is mapped, present at once.
 bool loadBoundImage(int file, const char* path) {
     const off_t size = lseek(file, 0, SEEK_END);
-    void* mapped =
-        size > 0 && size <= off_t{UINT32_MAX}
-            ? mmap(nullptr, static_cast<std::size_t>(size), PROT_READ, MAP_PRIVATE, file, 0)
-            : MAP_FAILED;
+    bool loaded = false;
+    if (size > 0 && size <= readUpTo) {
+        smallFile.resize(static_cast<std::size_t>(size));
+        loaded = readWhole(file, smallFile.data(), smallFile.size()) &&
+                 ilLoadL(ilTypeFromExt(path), smallFile.data(), static_cast<ILuint>(size));
+    } else if (size > readUpTo && size <= off_t{UINT32_MAX}) {
+        void* mapped = mmap(nullptr, static_cast<std::size_t>(size), PROT_READ,
+                            MAP_PRIVATE | MAP_POPULATE, file, 0);
+        loaded =
+            mapped != MAP_FAILED && ilLoadL(ilTypeFromExt(path), mapped, static_cast<ILuint>(size));
+        if (mapped != MAP_FAILED) munmap(mapped, static_cast<std::size_t>(size));
+    }
     close(file);
-    if (mapped == MAP_FAILED) return false;
-    bool loaded = ilLoadL(ilTypeFromExt(path), mapped, static_cast<ILuint>(size)) &&
-                  ilConvertImage(IL_RGBA, IL_UNSIGNED_BYTE);
-    munmap(mapped, static_cast<std::size_t>(size));
-    return loaded;
+    return loaded && ilConvertImage(IL_RGBA, IL_UNSIGNED_BYTE);
 }
 
 // From a megabyte up, pixels travel in a sealed memory file that the parent maps, rather than
@@ -79,6 +101,16 @@ bool sendInMemoryFile(int answers, const ImageHeader& header, const ILubyte* pix
                 sendAnswer(answers, &header, sizeof header, file);
     close(file);
     return sent;
+}
+
+// Header and pixels in one write: the parent then wakes once for the image, not twice.
+bool sendThroughSocket(int answers, const ImageHeader& header, const ILubyte* pixels,
+                       std::size_t size) {
+    static std::vector<unsigned char> answer;
+    answer.resize(sizeof header + size);
+    std::memcpy(answer.data(), &header, sizeof header);
+    if (size > 0) std::memcpy(answer.data() + sizeof header, pixels, size);
+    return writeAll(answers, answer.data(), answer.size());
 }
 
 // Memory the library may take in one piece while it decodes the current image: the list's
@@ -111,9 +143,9 @@ bool answer(int file, const ImageRequest& request, int answers) {
         header = {static_cast<std::uint32_t>(ilGetInteger(IL_IMAGE_WIDTH)),
                   static_cast<std::uint32_t>(ilGetInteger(IL_IMAGE_HEIGHT))};
     const std::size_t size = std::size_t{header.width} * header.height * 4;
-    bool sent = size >= inMemoryFileFrom ? sendInMemoryFile(answers, header, ilGetData(), size)
-                                         : writeAll(answers, &header, sizeof header) &&
-                                               (size == 0 || writeAll(answers, ilGetData(), size));
+    const bool sent = size >= inMemoryFileFrom
+                          ? sendInMemoryFile(answers, header, ilGetData(), size)
+                          : sendThroughSocket(answers, header, ilGetData(), size);
     ilDeleteImages(1, &image);
     return sent;
 }
@@ -145,11 +177,32 @@ long long monotonicMilliseconds() {
 
 enum class Outcome { decoded, failed, helperLost };
 
+// In the launcher: the library initialised, and one small image saved and loaded again as PNG
+// (the common case), so that its code is linked in the launcher once rather than bound anew in
+// every helper it forks.
+void initialiseLibrary() {
+    ilInit();
+    ILuint image = 0;
+    ilGenImages(1, &image);
+    ilBindImage(image);
+    unsigned char pixel[4] = {};
+    std::vector<unsigned char> png(1024);
+    if (ilTexImage(1, 1, 1, 4, IL_RGBA, IL_UNSIGNED_BYTE, pixel)) {
+        const ILuint size = ilSaveL(IL_PNG, png.data(), static_cast<ILuint>(png.size()));
+        if (size > 0 && ilLoadL(IL_PNG, png.data(), size))
+            ilConvertImage(IL_RGBA, IL_UNSIGNED_BYTE);
+    }
+    ilDeleteImages(1, &image);
+}
+
 } // namespace
 
 struct ImageDecoder::Worker {
     Outcome receive(unsigned maxSide, int milliseconds, DecodedImage& image);
 
+    // Made with the decoder, before the program has grown (the texture loader's is made before
+    // the program starts), so that helpers share no memory with the program.
+    ProcessLauncher launcher{serveImages, initialiseLibrary};
     IsolatedProcess helper;
     IsolationLimits limits;
     std::size_t servedByHelper = 0;
@@ -201,7 +254,8 @@ Outcome ImageDecoder::Worker::receive(unsigned maxSide, int milliseconds, Decode
 
 void ImageDecoder::decodeAll(const std::vector<std::string>& paths, unsigned maxSide,
                              const Take& take) {
-    // Initialised here, once, so that each helper starts with the library ready.
+    // Initialised here, once, so that each helper starts with the library ready, also one forked
+    // from the program when the launcher is gone.
     static const bool initialised = (ilInit(), true);
     (void)initialised;
     IsolatedProcess& helper = worker->helper;
@@ -225,7 +279,7 @@ void ImageDecoder::decodeAll(const std::vector<std::string>& paths, unsigned max
         }
         if (!helper.running()) {
             servedByHelper = 0;
-            if (!helper.start(serveImages, limits)) return;
+            if (!helper.start(serveImages, limits, &worker->launcher)) return;
         }
         while (queued.size() < window && !pending.empty()) {
             std::size_t index = pending.front();

@@ -1,5 +1,7 @@
 #include "platform/isolated_process.h"
 
+#include "platform/process_launcher.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
@@ -116,53 +118,103 @@ bool enterSystemCallFilter() {
 // One message with a file passed beside it; a peer that has died makes this fail with EPIPE,
 // not a signal.
 bool sendWithFile(int socket, const void* message, std::size_t size, int file) {
-    if (size > maxMessage) return false;
+    return size <= maxMessage && sendWithFiles(socket, message, size, &file, 1);
+}
+
+} // namespace
+
+bool sendWithFiles(int socket, const void* message, std::size_t size, const int* files,
+                   std::size_t count) {
+    if (count == 0 || count > maxPassedFiles) return false;
     iovec data{const_cast<void*>(message), size};
-    alignas(cmsghdr) char control[CMSG_SPACE(sizeof file)] = {};
+    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(int) * maxPassedFiles)] = {};
     msghdr header{};
     header.msg_iov = &data;
     header.msg_iovlen = 1;
     header.msg_control = control;
-    header.msg_controllen = sizeof control;
+    header.msg_controllen = CMSG_SPACE(sizeof(int) * count);
     cmsghdr* passed = CMSG_FIRSTHDR(&header);
     passed->cmsg_level = SOL_SOCKET;
     passed->cmsg_type = SCM_RIGHTS;
-    passed->cmsg_len = CMSG_LEN(sizeof file);
-    std::memcpy(CMSG_DATA(passed), &file, sizeof file);
+    passed->cmsg_len = CMSG_LEN(sizeof(int) * count);
+    std::memcpy(CMSG_DATA(passed), files, sizeof(int) * count);
     return sendmsg(socket, &header, MSG_NOSIGNAL) == static_cast<ssize_t>(size);
 }
 
-} // namespace
+ssize_t receiveWithFiles(int socket, void* buffer, std::size_t size, int flags, int* files,
+                         std::size_t count) {
+    std::fill(files, files + count, -1);
+    if (count == 0 || count > maxPassedFiles) return -1;
+    iovec data{buffer, size};
+    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(int) * maxPassedFiles)] = {};
+    msghdr header{};
+    header.msg_iov = &data;
+    header.msg_iovlen = 1;
+    header.msg_control = control;
+    header.msg_controllen = CMSG_SPACE(sizeof(int) * count);
+    ssize_t got = -1;
+    while ((got = recvmsg(socket, &header, flags | MSG_CMSG_CLOEXEC)) < 0 && errno == EINTR) {
+    }
+    const cmsghdr* passed = got > 0 ? CMSG_FIRSTHDR(&header) : nullptr;
+    if (passed && passed->cmsg_level == SOL_SOCKET && passed->cmsg_type == SCM_RIGHTS &&
+        passed->cmsg_len == CMSG_LEN(sizeof(int) * count))
+        std::memcpy(files, CMSG_DATA(passed), sizeof(int) * count);
+    return got;
+}
 
 IsolatedProcess::~IsolatedProcess() {
     stop();
 }
 
-bool IsolatedProcess::start(Work work, const IsolationLimits& limits) {
-    stop();
+pid_t forkIsolatedChild(IsolatedProcess::Work work, const IsolationLimits& limits, int& requests,
+                        int& answers) {
     int requestPair[2], answerPair[2];
-    if (socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, requestPair) != 0) return false;
+    if (socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, requestPair) != 0) return -1;
     if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, answerPair) != 0) {
         close(requestPair[0]);
         close(requestPair[1]);
-        return false;
+        return -1;
     }
     // A stream socket rather than a pipe: read() below waits in the kernel for a whole answer,
     // where a pipe would wake us for every page of a large image.
     shutdown(answerPair[0], SHUT_WR);
     pid_t parent = getpid();
-    child = fork();
+    pid_t child = fork();
     if (child == 0) runChild(requestPair[1], answerPair[1], work, limits, parent);
     close(requestPair[1]);
     close(answerPair[1]);
+    if (child < 0) {
+        close(requestPair[0]);
+        close(answerPair[0]);
+        return -1;
+    }
     requests = requestPair[0];
     answers = answerPair[0];
-    requestMilliseconds = limits.requestMilliseconds;
-    if (child < 0) {
-        stop();
-        return false;
+    return child;
+}
+
+bool endIsolatedChild(pid_t child) {
+    // Looked at before the channels close, since a child that sees them close may leave.
+    int status = 0;
+    bool reaped = waitpid(child, &status, WNOHANG) == child;
+    if (!reaped) {
+        kill(child, SIGKILL);
+        while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+        }
     }
-    return true;
+    // Our own SIGKILL is the one ending that is not the child's doing.
+    return reaped || !(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+}
+
+bool IsolatedProcess::start(Work work, const IsolationLimits& limits, ProcessLauncher* through) {
+    stop();
+    requestMilliseconds = limits.requestMilliseconds;
+    if (through && through->launch(limits, child, requests, answers)) {
+        launcher = through;
+        return true;
+    }
+    child = forkIsolatedChild(work, limits, requests, answers);
+    return child > 0;
 }
 
 bool IsolatedProcess::send(int file, const void* message, std::size_t size) {
@@ -204,21 +256,7 @@ bool IsolatedProcess::read(void* buffer, std::size_t size, int& file) {
     if (answers < 0 || size == 0 || left == 0) return false;
     const timeval wait{left / 1000, (left % 1000) * 1000};
     if (setsockopt(answers, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait) != 0) return false;
-    iovec data{buffer, size};
-    alignas(cmsghdr) char control[CMSG_SPACE(sizeof file)] = {};
-    msghdr header{};
-    header.msg_iov = &data;
-    header.msg_iovlen = 1;
-    header.msg_control = control;
-    header.msg_controllen = sizeof control;
-    ssize_t got = -1;
-    while ((got = recvmsg(answers, &header, MSG_WAITALL | MSG_CMSG_CLOEXEC)) < 0 &&
-           errno == EINTR) {
-    }
-    const cmsghdr* passed = got > 0 ? CMSG_FIRSTHDR(&header) : nullptr;
-    if (passed && passed->cmsg_level == SOL_SOCKET && passed->cmsg_type == SCM_RIGHTS &&
-        passed->cmsg_len == CMSG_LEN(sizeof file))
-        std::memcpy(&file, CMSG_DATA(passed), sizeof file);
+    const ssize_t got = receiveWithFiles(answers, buffer, size, MSG_WAITALL, &file, 1);
     if (got == static_cast<ssize_t>(size)) return true;
     if (file >= 0) close(file);
     file = -1;
@@ -246,19 +284,12 @@ double IsolatedProcess::cpuSeconds() const {
 
 bool IsolatedProcess::stop() {
     bool endedByItself = false;
-    if (child > 0) {
-        // Looked at before the channels close, since a child that sees them close may leave.
-        int status = 0;
-        bool reaped = waitpid(child, &status, WNOHANG) == child;
-        if (!reaped) {
-            kill(child, SIGKILL);
-            while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
-            }
-        }
-        // Our own SIGKILL is the one ending that is not the child's doing.
-        endedByItself = reaped || !(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
-    }
+    if (child > 0 && launcher)
+        endedByItself = launcher->end(child);
+    else if (child > 0)
+        endedByItself = endIsolatedChild(child);
     child = -1;
+    launcher = nullptr;
     if (requests >= 0) close(requests);
     if (answers >= 0) close(answers);
     requests = answers = -1;

@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <sys/types.h>
 
+class ProcessLauncher;
+
 // Limits of one isolated child process.
 struct IsolationLimits {
     unsigned cpuSeconds = 60; // CPU time of the whole child before the kernel ends it
@@ -30,7 +32,9 @@ class IsolatedProcess {
     IsolatedProcess& operator=(const IsolatedProcess&) = delete;
     ~IsolatedProcess();
 
-    bool start(Work work, const IsolationLimits& limits);
+    // Through a launcher that runs this work, when given and still there (its child shares no
+    // memory with this process); else forked from this process.
+    bool start(Work work, const IsolationLimits& limits, ProcessLauncher* through = nullptr);
     bool running() const { return child > 0; }
     // Hands the child an open file (it keeps its own copy) with a message of up to 4096 bytes.
     // Requests queue up; the child answers them in order.
@@ -54,11 +58,29 @@ class IsolatedProcess {
     int remainingMilliseconds() const;
 
     pid_t child = -1;
+    ProcessLauncher* launcher = nullptr; // the child's parent, when not this process
     int requests = -1;
     int answers = -1;
     int requestMilliseconds = 0;
     long long deadline = 0; // CLOCK_MONOTONIC milliseconds
 };
+
+// A child forked from this process for the work, and this process's ends of its channels; -1
+// when it cannot be had. endIsolatedChild ends and reaps it, true when it had ended by itself.
+pid_t forkIsolatedChild(IsolatedProcess::Work work, const IsolationLimits& limits, int& requests,
+                        int& answers);
+bool endIsolatedChild(pid_t child);
+
+// Sends one message with up to maxPassedFiles open files beside it (the peer gets its own copies);
+// a peer that has died makes this fail, not a signal.
+constexpr std::size_t maxPassedFiles = 2;
+bool sendWithFiles(int socket, const void* message, std::size_t size, const int* files,
+                   std::size_t count);
+
+// Receives one message into buffer and the files sent beside it into files (-1 for each when
+// not exactly count came); the byte count, or -1.
+ssize_t receiveWithFiles(int socket, void* buffer, std::size_t size, int flags, int* files,
+                         std::size_t count);
 
 // In the child: waits for the next request; returns the file handed with it and copies the
 // message, zero-terminated, into message. -1 once the parent has no more requests.

@@ -1,4 +1,5 @@
 #include "platform/isolated_process.h"
+#include "platform/process_launcher.h"
 
 #include <gtest/gtest.h>
 
@@ -157,21 +158,26 @@ TEST(IsolatedProcessTest, TheParentLearnsOnlyAnswersOrTheirAbsenceAndNoChildOutl
     limits.requestMilliseconds = 500;
     StandardErrorAs readableFile(path);
     ASSERT_TRUE(readableFile.replaced());
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        {
-            IsolatedProcess child;
-            ASSERT_TRUE(child.start(c.work, limits));
-            bool answered = askForHello(child, file);
-            EXPECT_EQ(answered, c.answers);
-            if (answered) {
-                EXPECT_TRUE(askForHello(child, file));
+    // Forked from this process, and from a launcher made for the work: the same behaviours, and
+    // neither leaves a child of ours behind.
+    for (const bool throughLauncher : {false, true})
+        for (const Case& c : cases) {
+            SCOPED_TRACE(c.what);
+            SCOPED_TRACE(throughLauncher ? "through a launcher" : "forked from this process");
+            {
+                ProcessLauncher launcher(c.work, nullptr);
+                IsolatedProcess child;
+                ASSERT_TRUE(child.start(c.work, limits, throughLauncher ? &launcher : nullptr));
+                bool answered = askForHello(child, file);
+                EXPECT_EQ(answered, c.answers);
+                if (answered) {
+                    EXPECT_TRUE(askForHello(child, file));
+                }
+                EXPECT_EQ(child.stop(), c.endsByItself);
+                EXPECT_FALSE(child.running());
             }
-            EXPECT_EQ(child.stop(), c.endsByItself);
-            EXPECT_FALSE(child.running());
+            EXPECT_TRUE(noChildLeft());
         }
-        EXPECT_TRUE(noChildLeft());
-    }
     close(file);
     unlink(path);
 }
@@ -189,6 +195,69 @@ TEST(IsolatedProcessTest, TheCpuLimitEndsAChildThatRunsTooLong) {
     EXPECT_GE(child.cpuSeconds(), 0.9);
     EXPECT_TRUE(child.stop());
     EXPECT_TRUE(noChildLeft());
+}
+
+// Answers each request with its own process id and its parent's (no filter: it asks the kernel).
+int answersWhoItIs(int requests, int answers) {
+    for (int file; (file = nextFile(requests)) >= 0;) {
+        close(file);
+        const pid_t ids[2] = {getpid(), getppid()};
+        if (write(answers, ids, sizeof ids) != sizeof ids) return 1;
+    }
+    return 0;
+}
+
+bool askWhoItIs(IsolatedProcess& child, pid_t& id, pid_t& parent) {
+    pid_t ids[2] = {};
+    child.awaitAnswer();
+    if (!child.send(STDIN_FILENO, "x", 1) || !child.read(ids, sizeof ids)) return false;
+    id = ids[0];
+    parent = ids[1];
+    return true;
+}
+
+bool gone(pid_t process) {
+    for (int tries = 0; tries < 200 && kill(process, 0) == 0; ++tries)
+        usleep(10000);
+    return kill(process, 0) != 0 && errno == ESRCH;
+}
+
+// The launcher's children are not ours; when the launcher goes (here killed), they go with it,
+// and later children are forked from this process instead. A launcher destroyed with a child
+// still running ends that child too.
+TEST(ProcessLauncherTest, ChildrenAreTheLaunchersAndEndWithItAndLaterOnesAreForkedHere) {
+    IsolationLimits limits;
+    limits.systemCallFilter = false;
+    limits.requestMilliseconds = 2000;
+    pid_t id = 0, parent = 0;
+    {
+        ProcessLauncher launcher(answersWhoItIs, nullptr);
+        IsolatedProcess child;
+        ASSERT_TRUE(child.start(answersWhoItIs, limits, &launcher));
+        ASSERT_TRUE(askWhoItIs(child, id, parent));
+        EXPECT_NE(parent, getpid());
+        EXPECT_TRUE(noChildLeft());
+        ASSERT_EQ(kill(parent, SIGKILL), 0);
+        EXPECT_TRUE(gone(id));
+        EXPECT_TRUE(child.stop());
+        ASSERT_TRUE(child.start(answersWhoItIs, limits, &launcher));
+        ASSERT_TRUE(askWhoItIs(child, id, parent));
+        EXPECT_EQ(parent, getpid());
+    }
+    EXPECT_TRUE(noChildLeft());
+    pid_t launched = 0;
+    int requests = -1, answers = -1;
+    {
+        ProcessLauncher launcher(answersWhoItIs, nullptr);
+        ASSERT_TRUE(launcher.launch(limits, launched, requests, answers));
+        IsolatedProcess check;
+        ASSERT_TRUE(check.start(answersWhoItIs, limits, &launcher));
+        ASSERT_TRUE(askWhoItIs(check, id, parent));
+    }
+    EXPECT_TRUE(gone(launched));
+    EXPECT_TRUE(gone(parent));
+    close(requests);
+    close(answers);
 }
 
 } // namespace
