@@ -117,6 +117,23 @@ bool enterSystemCallFilter() {
 
 // One message with a file passed beside it; a peer that has died makes this fail with EPIPE,
 // not a signal.
+// One message's bytes and room for count descriptors beside them, as sendmsg and recvmsg take
+// them; the header points into the object itself, so it is made where it is used.
+struct MessageWithFiles {
+    MessageWithFiles(void* bytes, std::size_t size, std::size_t count) : data{bytes, size} {
+        header.msg_iov = &data;
+        header.msg_iovlen = 1;
+        header.msg_control = control;
+        header.msg_controllen = CMSG_SPACE(sizeof(int) * count);
+    }
+    MessageWithFiles(const MessageWithFiles&) = delete;
+    MessageWithFiles& operator=(const MessageWithFiles&) = delete;
+
+    iovec data;
+    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(int) * maxPassedFiles)] = {};
+    msghdr header{};
+};
+
 bool sendWithFile(int socket, const void* message, std::size_t size, int file) {
     return size <= maxMessage && sendWithFiles(socket, message, size, &file, 1);
 }
@@ -126,36 +143,25 @@ bool sendWithFile(int socket, const void* message, std::size_t size, int file) {
 bool sendWithFiles(int socket, const void* message, std::size_t size, const int* files,
                    std::size_t count) {
     if (count == 0 || count > maxPassedFiles) return false;
-    iovec data{const_cast<void*>(message), size};
-    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(int) * maxPassedFiles)] = {};
-    msghdr header{};
-    header.msg_iov = &data;
-    header.msg_iovlen = 1;
-    header.msg_control = control;
-    header.msg_controllen = CMSG_SPACE(sizeof(int) * count);
-    cmsghdr* passed = CMSG_FIRSTHDR(&header);
+    MessageWithFiles passing(const_cast<void*>(message), size, count);
+    cmsghdr* passed = CMSG_FIRSTHDR(&passing.header);
     passed->cmsg_level = SOL_SOCKET;
     passed->cmsg_type = SCM_RIGHTS;
     passed->cmsg_len = CMSG_LEN(sizeof(int) * count);
     std::memcpy(CMSG_DATA(passed), files, sizeof(int) * count);
-    return sendmsg(socket, &header, MSG_NOSIGNAL) == static_cast<ssize_t>(size);
+    return sendmsg(socket, &passing.header, MSG_NOSIGNAL) == static_cast<ssize_t>(size);
 }
 
 ssize_t receiveWithFiles(int socket, void* buffer, std::size_t size, int flags, int* files,
                          std::size_t count) {
     std::fill(files, files + count, -1);
     if (count == 0 || count > maxPassedFiles) return -1;
-    iovec data{buffer, size};
-    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(int) * maxPassedFiles)] = {};
-    msghdr header{};
-    header.msg_iov = &data;
-    header.msg_iovlen = 1;
-    header.msg_control = control;
-    header.msg_controllen = CMSG_SPACE(sizeof(int) * count);
+    MessageWithFiles passing(buffer, size, count);
     ssize_t got = -1;
-    while ((got = recvmsg(socket, &header, flags | MSG_CMSG_CLOEXEC)) < 0 && errno == EINTR) {
+    while ((got = recvmsg(socket, &passing.header, flags | MSG_CMSG_CLOEXEC)) < 0 &&
+           errno == EINTR) {
     }
-    const cmsghdr* passed = got > 0 ? CMSG_FIRSTHDR(&header) : nullptr;
+    const cmsghdr* passed = got > 0 ? CMSG_FIRSTHDR(&passing.header) : nullptr;
     if (passed && passed->cmsg_level == SOL_SOCKET && passed->cmsg_type == SCM_RIGHTS &&
         passed->cmsg_len == CMSG_LEN(sizeof(int) * count))
         std::memcpy(files, CMSG_DATA(passed), sizeof(int) * count);
