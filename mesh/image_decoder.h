@@ -53,6 +53,10 @@ class ImageDecoder {
     void setBudget(const DecodeBudget& newBudget) { budget = newBudget; }
     // Ends the helper, if any; the next decode starts a new one.
     void end();
+    // Between lists: a helper that shares no memory with the program stays for the next list,
+    // which then needs no new process; any other ends, since every page the program wrote while
+    // they shared would first be copied.
+    void rest();
 
   private:
     DecodeBudget budget;

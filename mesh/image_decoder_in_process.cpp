@@ -36,6 +36,8 @@ ImageDecoder::~ImageDecoder() = default;
 
 void ImageDecoder::end() {}
 
+void ImageDecoder::rest() {}
+
 void ImageDecoder::decodeAll(const std::vector<std::string>& paths, unsigned maxSide,
                              const Take& take) {
     static const bool initialised = (ilInit(), true);

@@ -55,7 +55,7 @@ bool loadTexture(const char* imagePath, unsigned textureName) {
     const unsigned maxSide = maxTextureSide();
     decoder.setBudget(textureBudget());
     bool decoded = maxSide > 0 && decoder.decode(imagePath, maxSide, image);
-    decoder.end();
+    decoder.rest();
     return decoded && image.pixels.size() <= textureBudget().memoryBytes &&
            upload(image, textureName);
 }
@@ -83,5 +83,5 @@ void loadTextures(const std::vector<std::string>& imagePaths, const std::vector<
         memoryLeft -= image.pixels.size();
         upload(image, names[index]);
     });
-    decoder.end();
+    decoder.rest();
 }

@@ -31,7 +31,8 @@ long long monotonicMilliseconds() {
 }
 
 // The address space the process holds now, so the limit adds to it (a sanitizer build starts
-// with terabytes of reserved shadow memory).
+// with terabytes of reserved shadow memory). Read before the fork, where it costs the child's
+// start nothing; the child holds the same then.
 rlim_t currentAddressSpace() {
     unsigned long pages = 0;
     FILE* statm = std::fopen("/proc/self/statm", "r");
@@ -41,9 +42,9 @@ rlim_t currentAddressSpace() {
     return static_cast<rlim_t>(pages) * static_cast<rlim_t>(sysconf(_SC_PAGESIZE));
 }
 
-bool applyLimits(const IsolationLimits& limits) {
+bool applyLimits(const IsolationLimits& limits, rlim_t startingAddressSpace) {
     const rlimit cpu{limits.cpuSeconds, limits.cpuSeconds + 1};
-    const rlim_t spaceLimit = currentAddressSpace() + limits.extraAddressSpace;
+    const rlim_t spaceLimit = startingAddressSpace + limits.extraAddressSpace;
     const rlimit space{spaceLimit, spaceLimit};
     const rlimit noFiles{0, 0};
     // Memory files cannot outgrow the memory the child may have; it can write no other file.
@@ -95,7 +96,8 @@ bool enterSystemCallFilter() {
 }
 
 [[noreturn]] void runChild(int requestEnd, int answerEnd, IsolatedProcess::Work work,
-                           const IsolationLimits& limits, pid_t parent) {
+                           const IsolationLimits& limits, pid_t parent,
+                           rlim_t startingAddressSpace) {
     // A helper busy on a hanging image ends with a parent killed from outside, not a minute later.
     if (prctl(PR_SET_PDEATHSIG, SIGKILL) != 0 || getppid() != parent) _exit(126);
     // Both move above the two fixed numbers first, so neither can overwrite the other.
@@ -108,7 +110,9 @@ bool enterSystemCallFilter() {
     // standard streams, which under a terminal would let the child read what the user types.
     close_range(childAnswers + 1, ~0U, 0);
     close_range(STDIN_FILENO, childRequests - 1, 0);
-    if (!applyLimits(limits) || (limits.systemCallFilter && !enterSystemCallFilter())) _exit(126);
+    if (!applyLimits(limits, startingAddressSpace) ||
+        (limits.systemCallFilter && !enterSystemCallFilter()))
+        _exit(126);
     // Straight to the kernel: no exit handlers of the parent's, and no sanitizer's exit check,
     // which would need far more than the filter allows.
     syscall(SYS_exit_group, work(childRequests, childAnswers));
@@ -184,9 +188,10 @@ pid_t forkIsolatedChild(IsolatedProcess::Work work, const IsolationLimits& limit
     // A stream socket rather than a pipe: read() below waits in the kernel for a whole answer,
     // where a pipe would wake us for every page of a large image.
     shutdown(answerPair[0], SHUT_WR);
-    pid_t parent = getpid();
-    pid_t child = fork();
-    if (child == 0) runChild(requestPair[1], answerPair[1], work, limits, parent);
+    const pid_t parent = getpid();
+    const rlim_t addressSpace = currentAddressSpace();
+    const pid_t child = fork();
+    if (child == 0) runChild(requestPair[1], answerPair[1], work, limits, parent, addressSpace);
     close(requestPair[1]);
     close(answerPair[1]);
     if (child < 0) {

@@ -36,6 +36,8 @@ class IsolatedProcess {
     // memory with this process); else forked from this process.
     bool start(Work work, const IsolationLimits& limits, ProcessLauncher* through = nullptr);
     bool running() const { return child > 0; }
+    // Started through a launcher: it shares no memory with this process.
+    bool launched() const { return launcher != nullptr; }
     // Hands the child an open file (it keeps its own copy) with a message of up to 4096 bytes.
     // Requests queue up; the child answers them in order.
     bool send(int file, const void* message, std::size_t size);
