@@ -119,23 +119,12 @@ bool sendThroughSocket(int answers, const ImageHeader& header, const ILubyte* pi
 // its pixels are allocated.
 std::size_t allowance = SIZE_MAX;
 
-// A fresh page costs far more to fault in than to fill, most of all in a virtual machine whose
-// host keeps its own page tables. Large blocks (the pixels) are therefore asked to come in
-// huge pages: 512 times fewer faults. They stay the heap's blocks, since the library frees some
-// with the plain free().
-constexpr std::size_t hugePage = std::size_t{2} << 20;
-
-void preferHugePages(void* block, std::size_t size) {
-    const auto start = reinterpret_cast<std::uintptr_t>(block);
-    const std::uintptr_t first = (start + hugePage - 1) & ~(hugePage - 1);
-    const std::uintptr_t end = (start + size) & ~(hugePage - 1);
-    if (end > first) madvise(reinterpret_cast<void*>(first), end - first, MADV_HUGEPAGE);
-}
-
+// Large blocks (the pixels) stay the heap's, since the library frees some with the plain
+// free(), but are asked to come in huge pages.
 void* ILAPIENTRY allocateWithinAllowance(const ILsizei size) {
     if (size > allowance) return nullptr;
     void* block = std::malloc(size);
-    if (block && size >= 2 * hugePage) preferHugePages(block, size);
+    preferHugePages(block, size);
     return block;
 }
 

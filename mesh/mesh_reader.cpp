@@ -5,6 +5,7 @@
 #include "mesh/number_scan.h"
 #include "mesh/texture_loader.h"
 #include "mesh/texture_path.h"
+#include "platform/mapped_buffer.h"
 #include "platform/path_rules.h"
 
 #include <cstring>
@@ -18,6 +19,14 @@ namespace {
 template <typename Record> std::unique_ptr<Record[]> allocateRecords(int count) {
     // Value-initialised: fields that no line sets read 0.
     return std::unique_ptr<Record[]>(new (std::nothrow) Record[count]());
+}
+
+// Vertices and triangles, each written whole as its line is read: zero-filling them first
+// would touch every page twice.
+template <typename Record> std::unique_ptr<Record[]> allocateUnset(int count) {
+    std::unique_ptr<Record[]> records(new (std::nothrow) Record[count]);
+    preferHugePages(records.get(), sizeof(Record) * static_cast<std::size_t>(count));
+    return records;
 }
 
 // The fewest bytes a record takes in a real file (LF line ends). Per byte of file, memory is
@@ -132,24 +141,27 @@ bool MeshFileReader::readGeometry(MeshGroup& group) {
     scanInts(line, "GEOM", counts, 2);
     if (!acceptCount(counts[0], minVertexBytes) || !acceptCount(counts[1], minTriangleBytes))
         return false;
-    group.vertices = allocateRecords<MeshVertex>(counts[0]);
-    group.triangles = allocateRecords<MeshTriangle>(counts[1]);
+    group.vertices = allocateUnset<MeshVertex>(counts[0]);
+    group.triangles = allocateUnset<MeshTriangle>(counts[1]);
     if ((!group.vertices && counts[0] > 0) || (!group.triangles && counts[1] > 0)) return false;
     group.vertexCount = counts[0];
     group.triangleCount = counts[1];
     for (int i = 0; i < group.vertexCount; ++i)
         readVertex(group.vertices[i]);
     for (int i = 0; i < group.triangleCount; ++i) {
+        // Corners a short line leaves unset are 0.
+        MeshTriangle triangle{};
         nextLine();
-        scanInts(line, "", group.triangles[i].indices, 3);
+        scanInts(line, "", triangle.indices, 3);
+        group.triangles[i] = triangle;
     }
     return true;
 }
 
 void MeshFileReader::readVertex(MeshVertex& vertex) {
     static_assert(sizeof(MeshVertex) == 8 * sizeof(float));
-    float values[8];
-    std::memcpy(values, &vertex, sizeof values);
+    // Fields a short line leaves unset are 0.
+    float values[8] = {};
     nextLine();
     scanFloats(line, values, 8);
     std::memcpy(&vertex, values, sizeof values);

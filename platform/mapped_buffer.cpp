@@ -1,5 +1,6 @@
 #include "platform/mapped_buffer.h"
 
+#include <cstdint>
 #include <cstdlib>
 #include <fcntl.h>
 #include <sys/mman.h>
@@ -53,6 +54,15 @@ void MappedBuffer::release() {
         munmap(bytes, length);
     bytes = nullptr;
     length = 0;
+}
+
+void preferHugePages(void* block, std::size_t size) {
+    constexpr std::uintptr_t hugePage = std::uintptr_t{2} << 20;
+    if (!block || size < 2 * hugePage) return;
+    const auto start = reinterpret_cast<std::uintptr_t>(block);
+    const std::uintptr_t first = (start + hugePage - 1) & ~(hugePage - 1);
+    const std::uintptr_t end = (start + size) & ~(hugePage - 1);
+    if (end > first) madvise(reinterpret_cast<void*>(first), end - first, MADV_HUGEPAGE);
 }
 
 std::size_t physicalMemoryBytes() {

@@ -36,3 +36,6 @@ std::size_t physicalMemoryBytes() {
     return static_cast<std::size_t>(
         std::min<unsigned long long>(status.ullTotalPhys, status.ullTotalVirtual));
 }
+
+// Large pages need a privilege that users do not hold.
+void preferHugePages(void*, std::size_t) {}
