@@ -119,8 +119,6 @@ bool enterSystemCallFilter() {
     _exit(126);
 }
 
-// One message with a file passed beside it; a peer that has died makes this fail with EPIPE,
-// not a signal.
 // One message's bytes and room for count descriptors beside them, as sendmsg and recvmsg take
 // them; the header points into the object itself, so it is made where it is used.
 struct MessageWithFiles {
@@ -138,6 +136,8 @@ struct MessageWithFiles {
     msghdr header{};
 };
 
+// One message with a file passed beside it; a peer that has died makes this fail with EPIPE,
+// not a signal.
 bool sendWithFile(int socket, const void* message, std::size_t size, int file) {
     return size <= maxMessage && sendWithFiles(socket, message, size, &file, 1);
 }
