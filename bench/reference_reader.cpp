@@ -38,8 +38,7 @@ bool readGeometry(LineSource& source, MeshGroup& group) {
     if (!source.plausible(counts[0]) || !source.plausible(counts[1])) return false;
     group.vertexCount = counts[0];
     group.triangleCount = counts[1];
-    group.vertices = std::make_unique<MeshVertex[]>(counts[0]);
-    group.triangles = std::make_unique<MeshTriangle[]>(counts[1]);
+    if (!group.vertices.allocate(counts[0]) || !group.triangles.allocate(counts[1])) return false;
     for (int i = 0; i < counts[0]; ++i) {
         MeshVertex& v = group.vertices[i];
         if (!source.next() || std::sscanf(source.line, "%f %f %f %f %f %f %f %f", &v.x, &v.y, &v.z,

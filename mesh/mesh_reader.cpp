@@ -5,7 +5,6 @@
 #include "mesh/number_scan.h"
 #include "mesh/texture_loader.h"
 #include "mesh/texture_path.h"
-#include "platform/mapped_buffer.h"
 #include "platform/path_rules.h"
 
 #include <cstring>
@@ -19,14 +18,6 @@ namespace {
 template <typename Record> std::unique_ptr<Record[]> allocateRecords(int count) {
     // Value-initialised: fields that no line sets read 0.
     return std::unique_ptr<Record[]>(new (std::nothrow) Record[count]());
-}
-
-// Vertices and triangles, each written whole as its line is read: zero-filling them first
-// would touch every page twice.
-template <typename Record> std::unique_ptr<Record[]> allocateUnset(int count) {
-    std::unique_ptr<Record[]> records(new (std::nothrow) Record[count]);
-    preferHugePages(records.get(), sizeof(Record) * static_cast<std::size_t>(count));
-    return records;
 }
 
 // The fewest bytes a record takes in a real file (LF line ends). Per byte of file, memory is
@@ -141,9 +132,7 @@ bool MeshFileReader::readGeometry(MeshGroup& group) {
     scanInts(line, "GEOM", counts, 2);
     if (!acceptCount(counts[0], minVertexBytes) || !acceptCount(counts[1], minTriangleBytes))
         return false;
-    group.vertices = allocateUnset<MeshVertex>(counts[0]);
-    group.triangles = allocateUnset<MeshTriangle>(counts[1]);
-    if ((!group.vertices && counts[0] > 0) || (!group.triangles && counts[1] > 0)) return false;
+    if (!group.vertices.allocate(counts[0]) || !group.triangles.allocate(counts[1])) return false;
     group.vertexCount = counts[0];
     group.triangleCount = counts[1];
     for (int i = 0; i < group.vertexCount; ++i)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "mesh/record_array.h"
+
 #include <cstddef>
 #include <memory>
 
@@ -21,8 +23,8 @@ struct MeshGroup {
     int triangleCount = 0;
     int material = -1; // -1 = previous group's, 0 = default, k = materials[k - 1]
     int texture = 0;   // 0 = none, k = GL texture name k
-    std::unique_ptr<MeshVertex[]> vertices;
-    std::unique_ptr<MeshTriangle[]> triangles;
+    RecordArray<MeshVertex> vertices;
+    RecordArray<MeshTriangle> triangles;
 };
 
 struct MeshMaterial {

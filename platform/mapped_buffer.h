@@ -13,19 +13,22 @@ std::size_t physicalMemoryBytes();
 void preferHugePages(void* block, std::size_t size);
 
 // Memory left unwritten until used. From a megabyte up it is a mapping of its own, made present
-// in one call (up to 64 MiB): a large image's pixels then cost one system call instead of a
-// page fault and a zero-fill for every page, which is most of the time spent receiving them.
-// Move-only.
+// in one call (up to 64 MiB): a large image's pixels or a mesh's vertices then cost one system
+// call instead of a page fault and a zero-fill for every page, which is most of the time spent
+// receiving them. From 4 MiB up the mapping starts on a huge-page boundary and asks for huge
+// pages. Move-only.
 class MappedBuffer {
   public:
     MappedBuffer() = default;
     MappedBuffer(MappedBuffer&& other) noexcept
-        : bytes(std::exchange(other.bytes, nullptr)), length(std::exchange(other.length, 0)) {}
+        : bytes(std::exchange(other.bytes, nullptr)), length(std::exchange(other.length, 0)),
+          mappedLength(std::exchange(other.mappedLength, 0)) {}
     MappedBuffer& operator=(MappedBuffer&& other) noexcept {
         if (this != &other) {
             release();
             bytes = std::exchange(other.bytes, nullptr);
             length = std::exchange(other.length, 0);
+            mappedLength = std::exchange(other.mappedLength, 0);
         }
         return *this;
     }
@@ -53,4 +56,5 @@ class MappedBuffer {
 
     unsigned char* bytes = nullptr;
     std::size_t length = 0;
+    std::size_t mappedLength = 0; // of the mapping behind bytes; 0 for heap memory
 };

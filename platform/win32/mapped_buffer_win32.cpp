@@ -16,16 +16,18 @@ bool MappedBuffer::allocate(std::size_t size) {
     if (!memory) return false;
     bytes = static_cast<unsigned char*>(memory);
     length = size;
+    mappedLength = size < mappedFrom ? 0 : size;
     return true;
 }
 
 void MappedBuffer::release() {
-    if (bytes && length < mappedFrom)
+    if (bytes && mappedLength == 0)
         std::free(bytes);
     else if (bytes)
         VirtualFree(bytes, 0, MEM_RELEASE);
     bytes = nullptr;
     length = 0;
+    mappedLength = 0;
 }
 
 std::size_t physicalMemoryBytes() {

@@ -324,7 +324,7 @@ TEST_F(DrawPassTest, GroupWithoutVerticesDrawsNothingAndTheNextGroupStillDraws) 
     empty.triangles = {{{0, 1, 2}}, {{0, 0, 0}}};
     setGroups({empty, rectGroup(0, slot(2))});
     ASSERT_EQ(meshScene.groups[0].vertexCount, 0);
-    ASSERT_EQ(meshScene.groups[0].vertices, nullptr);
+    ASSERT_EQ(meshScene.groups[0].vertices.get(), nullptr);
     renderScene();
     expectColour(centreOf(slot(2)), white, "group after the one without vertices");
     std::vector<unsigned char> withEmpty = frame();

@@ -72,11 +72,11 @@ inline void copyGroup(const TestGroup& from, MeshGroup& to) {
     to.vertexCount = static_cast<int>(from.vertices.size());
     to.triangleCount = static_cast<int>(from.triangles.size());
     if (to.vertexCount > 0) {
-        to.vertices = std::make_unique<MeshVertex[]>(from.vertices.size());
+        to.vertices.allocate(from.vertices.size());
         std::copy(from.vertices.begin(), from.vertices.end(), to.vertices.get());
     }
     if (to.triangleCount > 0) {
-        to.triangles = std::make_unique<MeshTriangle[]>(from.triangles.size());
+        to.triangles.allocate(from.triangles.size());
         std::copy(from.triangles.begin(), from.triangles.end(), to.triangles.get());
     }
 }

@@ -28,7 +28,7 @@ TEST_F(MeshSceneTest, StartsWithNoMeshAndTheDefaultCamera) {
 TEST_F(MeshSceneTest, ReleaseFreesEverythingAndCanRepeat) {
     meshScene.groupCount = 2;
     meshScene.groups.reset(new MeshGroup[2]());
-    meshScene.groups[0].vertices.reset(new MeshVertex[3]());
+    ASSERT_TRUE(meshScene.groups[0].vertices.allocate(3));
     meshScene.groups[0].vertexCount = 3;
     meshScene.materialCount = 1;
     meshScene.materials.reset(new MeshMaterial[1]());

@@ -138,8 +138,8 @@ TEST(ThumbnailFraming, MeshBoundsTakeTheCornersTheDrawPassSends) {
             MeshGroup& group = scene.groups[g];
             group.vertexCount = static_cast<int>(c.groups[g].vertices.size());
             group.triangleCount = static_cast<int>(c.groups[g].triangles.size());
-            group.vertices.reset(new MeshVertex[group.vertexCount + 1]());
-            group.triangles.reset(new MeshTriangle[group.triangleCount + 1]());
+            ASSERT_TRUE(group.vertices.allocate(group.vertexCount + 1));
+            ASSERT_TRUE(group.triangles.allocate(group.triangleCount + 1));
             std::copy(c.groups[g].vertices.begin(), c.groups[g].vertices.end(), &group.vertices[0]);
             std::copy(c.groups[g].triangles.begin(), c.groups[g].triangles.end(),
                       &group.triangles[0]);
