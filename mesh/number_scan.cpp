@@ -8,9 +8,10 @@
 #include <string>
 #include <system_error>
 
-// Each fast path reads the whole line into local slots and either knows the exact result
-// sscanf would give, or reports kUnsure before anything is stored; then sscanf itself runs on
-// the line with the literal pattern. Stored fields are written only once the result is known.
+// Each fast path reads the line from the left and stores only values it knows to be exactly what
+// sscanf stores for the same field; when it meets a token it cannot decide it reports kUnsure,
+// and sscanf itself runs on the line with the literal pattern, storing the same values again
+// and deciding the rest.
 
 namespace {
 
@@ -58,6 +59,16 @@ inline bool isBlankLine(const char* line) {
     return *skipBlanks(line) == '\0';
 }
 
+// Adds a run of digits to mantissa, which wraps beyond 19 digits: callers count them.
+inline const char* readDigits(const char* p, std::uint64_t& mantissa) {
+    unsigned digit = static_cast<unsigned char>(*p) - '0';
+    while (digit < 10) {
+        mantissa = mantissa * 10 + digit;
+        digit = static_cast<unsigned char>(*++p) - '0';
+    }
+    return p;
+}
+
 // --- %i ---------------------------------------------------------------------------------------
 
 // 18 decimal digits cannot overflow the long that glibc reads %i into.
@@ -70,12 +81,10 @@ const char* parseDecimalInt(const char* p, int& value) {
     if (*p == '-' || *p == '+') ++p;
     const char* digits = p;
     std::uint64_t magnitude = 0;
-    if (*p == '0') {
+    if (*p == '0')
         ++p;
-    } else {
-        while (isDigit(*p))
-            magnitude = magnitude * 10 + digitValue(*p++);
-    }
+    else
+        p = readDigits(p, magnitude);
     if (p == digits || p - digits > kMaxSafeIntDigits || !endsToken(*p)) return nullptr;
     const auto asLong = static_cast<std::int64_t>(magnitude);
     // glibc stores (int) of the long it read: the low 32 bits.
@@ -90,23 +99,20 @@ inline bool isLiteralKeywordChar(char c) {
 }
 
 int scanIntsFast(const char* line, const char* keyword, int* values, int count) {
-    if (isBlankLine(line)) return kUnsure;
     const char* p = line;
+    if (*keyword != '\0' && isBlankLine(line)) return kUnsure;
     for (const char* k = keyword; *k != '\0'; ++k, ++p) {
         if (!isLiteralKeywordChar(*k)) return kUnsure;
         if (*p != *k) return *p == '\0' ? EOF : 0;
     }
-    int slots[kMaxInts];
     int stored = 0;
     for (; stored < count; ++stored) {
         p = skipBlanks(p);
         if (*p == '\0') break;
-        p = parseDecimalInt(p, slots[stored]);
+        p = parseDecimalInt(p, values[stored]);
         if (p == nullptr) return kUnsure;
     }
-    if (stored == 0) return kUnsure;
-    std::memcpy(values, slots, stored * sizeof(int));
-    return stored;
+    return stored == 0 ? kUnsure : stored;
 }
 
 int scanIntsWithSscanf(const char* line, const char* keyword, int* values, int count) {
@@ -236,6 +242,32 @@ bool convertDecimal(const DecimalDigits& d, const char* begin, const char* end, 
     return error == std::errc() && stop == end;
 }
 
+// The shape real files hold, [sign] digits [. digits] with at most 18 digits and no exponent,
+// read in one pass; nullptr for any other shape, which parseDecimalFloat then decides.
+const char* parseShortFloat(const char* p, float& value) {
+    const bool negative = *p == '-';
+    p += *p == '-' || *p == '+';
+    const char* begin = p;
+    std::uint64_t mantissa = 0;
+    p = readDigits(p, mantissa);
+    int fractionDigits = 0;
+    const bool point = *p == '.';
+    if (point) {
+        const char* fraction = ++p;
+        p = readDigits(p, mantissa);
+        fractionDigits = static_cast<int>(p - fraction);
+    }
+    const long digits = (p - begin) - point;
+    if (digits == 0 || digits > 18 || fractionDigits > kMaxPower || !endsToken(*p)) return nullptr;
+    float magnitude;
+    if (mantissa <= kMaxFloatMantissa)
+        magnitude = static_cast<float>(mantissa) / kFloatPowersOfTen[fractionDigits];
+    else if (!convertWideMantissa(mantissa, -fractionDigits, magnitude))
+        return nullptr;
+    value = negative ? -magnitude : magnitude;
+    return p;
+}
+
 // A plain decimal %f token: [sign] digits [. digits] [e [sign] digits] with at least one
 // mantissa digit. Returns the token end, or nullptr if unsure.
 const char* parseDecimalFloat(const char* p, float& value) {
@@ -256,18 +288,17 @@ const char* parseDecimalFloat(const char* p, float& value) {
 }
 
 int scanFloatsFast(const char* line, float* values, int count) {
-    float slots[kMaxFloats];
     const char* p = line;
     int stored = 0;
     for (; stored < count; ++stored) {
         p = skipBlanks(p);
         if (*p == '\0') break;
-        p = parseDecimalFloat(p, slots[stored]);
-        if (p == nullptr) return kUnsure;
+        const char* end = parseShortFloat(p, values[stored]);
+        if (end == nullptr) end = parseDecimalFloat(p, values[stored]);
+        if (end == nullptr) return kUnsure;
+        p = end;
     }
-    if (stored == 0) return kUnsure;
-    std::memcpy(values, slots, stored * sizeof(float));
-    return stored;
+    return stored == 0 ? kUnsure : stored;
 }
 
 int scanFloatsWithSscanf(const char* line, float* values, int count) {

@@ -478,12 +478,16 @@ std::string boundaryFloat(Random& random) {
                                              "16777217e-10"});
 }
 
-// Runs of 0 to 9 digits on either side of an optional point, and now and then a character that
-// does not end the token: every length the eight-at-a-time path reads, the runs of eight and
-// more that it hands on, and the tokens it must give up.
+// Runs of digits on either side of an optional point, mostly short, now and then long enough to
+// cross the one-pass reading's limits (18 digits in all, 10 after the point), and now and then
+// followed by a character that does not end the token: the shapes the one-pass reading must
+// decide or hand on.
 std::string digitRuns(Random& random) {
-    std::string out = random.sign(30, 5) + random.digits(random.between(0, 9));
-    if (random.percent(80)) out += "." + random.digits(random.between(0, 9));
+    const auto runLength = [&random] {
+        return random.percent(80) ? random.between(0, 9) : random.between(10, 20);
+    };
+    std::string out = random.sign(30, 5) + random.digits(runLength());
+    if (random.percent(80)) out += "." + random.digits(runLength());
     if (random.percent(10))
         out += random.pick({"x", "e", "e5", ".", "-", "5e-3", "\x80", ":", "/", "\xba"});
     return out;
