@@ -1,5 +1,6 @@
 // korvalin-genmesh: writes the sample models or the load benchmark's mesh.
 #include "bench/bench_mesh.h"
+#include "bench/obj_writer.h"
 #include "bench/sample_set.h"
 
 #include <cstdio>
@@ -15,7 +16,7 @@ int usage() {
                  "usage: korvalin-genmesh --samples DIR\n"
                  "       korvalin-genmesh --bench FILE [--groups N]\n"
                  "--bench writes %d vertices and %d triangles in N tori (N divides 2000, "
-                 "at most 64; default %d).\n",
+                 "at most 64; default %d); as Wavefront OBJ when FILE ends in .obj.\n",
                  benchVertexCount, benchTriangleCount, defaultBenchGroups);
     return 2;
 }
@@ -29,9 +30,15 @@ bool parseGroupCount(const char* text, int& groupCount) {
     return true;
 }
 
+bool endsWith(const char* text, const char* suffix) {
+    const std::size_t length = std::strlen(text), suffixLength = std::strlen(suffix);
+    return length >= suffixLength && std::strcmp(text + length - suffixLength, suffix) == 0;
+}
+
 int writeBench(const char* path, int groupCount) {
     GenMesh mesh;
-    if (!makeBenchMesh(groupCount, mesh) || !writeMesh(path, mesh)) {
+    const bool obj = endsWith(path, ".obj");
+    if (!makeBenchMesh(groupCount, mesh) || !(obj ? writeObj(path, mesh) : writeMesh(path, mesh))) {
         std::fprintf(stderr, "korvalin-genmesh: cannot write %s\n", path);
         return 1;
     }

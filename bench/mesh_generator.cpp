@@ -1,57 +1,10 @@
 #include "bench/mesh_generator.h"
 
+#include "bench/line_writer.h"
+
 #include <charconv>
-#include <cstdio>
-#include <memory>
 
 namespace {
-
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
-
-// Text is gathered in memory and written in large pieces; a line is never split by a check.
-class LineWriter {
-  public:
-    explicit LineWriter(std::FILE* file) : file_(file) { buffer_.reserve(flushSize + 512); }
-
-    std::string& line() { return line_; }
-
-    // Ends the current line; false when it is too long or the file cannot take it.
-    bool endLine() {
-        if (line_.size() > maxLineLength) return false;
-        buffer_ += line_;
-        buffer_ += '\n';
-        line_.clear();
-        return buffer_.size() < flushSize || flush();
-    }
-
-    bool flush() {
-        bool ok = std::fwrite(buffer_.data(), 1, buffer_.size(), file_) == buffer_.size();
-        buffer_.clear();
-        return ok;
-    }
-
-  private:
-    static constexpr std::size_t flushSize = 1 << 20;
-    std::FILE* file_;
-    std::string buffer_;
-    std::string line_;
-};
-
-void appendInt(std::string& out, long long value) {
-    char text[24];
-    auto result = std::to_chars(text, text + sizeof text, value);
-    out.append(text, result.ptr);
-}
-
-void appendNumbers(std::string& out, const float* values, int count) {
-    for (int i = 0; i < count; ++i) {
-        if (i > 0) out += ' ';
-        appendNumber(out, values[i]);
-    }
-}
 
 bool hasLineEnd(const std::string& text) {
     return text.find_first_of("\r\n") != std::string::npos;
@@ -158,13 +111,17 @@ void appendNumber(std::string& out, float value) {
     out.append(text, result.ptr);
 }
 
+void appendNumbers(std::string& out, const float* values, int count) {
+    for (int i = 0; i < count; ++i) {
+        if (i > 0) out += ' ';
+        appendNumber(out, values[i]);
+    }
+}
+
 bool writeMesh(const char* path, const GenMesh& mesh) {
-    File file(std::fopen(path, "wb"));
-    if (!file) return false;
-    LineWriter writer(file.get());
-    writer.line() = "MSHX1";
-    bool ok = writer.endLine() && writeGroups(writer, mesh.groups) &&
-              writeMaterials(writer, mesh.materials) && writeTextures(writer, mesh.textures) &&
-              writer.flush();
-    return std::fclose(file.release()) == 0 && ok;
+    return writeTextFile(path, maxLineLength, [&mesh](LineWriter& writer) {
+        writer.line() = "MSHX1";
+        return writer.endLine() && writeGroups(writer, mesh.groups) &&
+               writeMaterials(writer, mesh.materials) && writeTextures(writer, mesh.textures);
+    });
 }

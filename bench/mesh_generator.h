@@ -55,3 +55,5 @@ bool writeMesh(const char* path, const GenMesh& mesh);
 
 // Appends value as printf("%g") would, without a separator.
 void appendNumber(std::string& out, float value);
+// Appends count values that way, one space between two.
+void appendNumbers(std::string& out, const float* values, int count);

@@ -1,16 +1,20 @@
 #include "bench/bench_mesh.h"
 #include "bench/mesh_generator.h"
 #include "bench/mesh_shapes.h"
+#include "bench/obj_writer.h"
 #include "bench/reference_reader.h"
 #include "bench/sample_set.h"
 #include "bench/texture_images.h"
 
 #include <gtest/gtest.h>
+#include <tiny_obj_loader.h>
 
+#include <bit>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <stdlib.h>
 
@@ -276,6 +280,151 @@ TEST_F(GeneratorTest, ImagesSurviveTheImageLibrary) {
     EXPECT_GT(back.at(2, 2)[0], 180);
     EXPECT_LT(back.at(2, 2)[1], 80);
     EXPECT_FALSE(saveImage(path("missing/x.png").c_str(), crate));
+}
+
+// Tori side by side as in the benchmark mesh, small: a seamless one, an arc with its seams, and
+// an unlabelled one, so corners count on across groups of different sizes.
+GenMesh makeSmallTori() {
+    GenMesh mesh;
+    TorusShape closed;
+    closed.ringSegments = closed.ringSegmentCount = 12;
+    closed.tubeSegments = 8;
+    closed.shareSeams = true;
+    TorusShape arc = closed;
+    arc.shareSeams = false;
+    arc.firstRingSegment = 2;
+    arc.ringSegmentCount = 7;
+    arc.offset[0] = 5.5f;
+    TorusShape fine = closed;
+    fine.ringSegments = fine.ringSegmentCount = 40;
+    fine.tubeSegments = 25;
+    fine.minorRadius = 0.35f;
+    fine.offset[0] = -5.5f;
+    fine.offset[2] = 1e-3f;
+    const std::pair<const char*, TorusShape> groups[] = {
+        {"ring1", closed}, {"ring2", arc}, {"", fine}};
+    for (const auto& [label, shape] : groups) {
+        GenGroup& group = mesh.groups.emplace_back();
+        group.label = label;
+        if (!appendTorus(group, shape)) return {};
+    }
+    return mesh;
+}
+
+std::string exact(float value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.9g", value);
+    return text;
+}
+
+bool sameBits(float a, float b) {
+    return std::bit_cast<std::uint32_t>(a) == std::bit_cast<std::uint32_t>(b);
+}
+
+// The first vertex field of the group that differs from what the OBJ reader stored, or "".
+std::string firstValueMismatch(const MeshGroup& group, const tinyobj::attrib_t& attrib,
+                               std::size_t firstIndex) {
+    for (int i = 0; i < group.vertexCount; ++i) {
+        const MeshVertex& v = group.vertices[i];
+        const std::size_t at = firstIndex + i;
+        const float expected[8] = {v.x, v.y, v.z, v.nx, v.ny, v.nz, v.u, v.v};
+        const float read[8] = {attrib.vertices[3 * at],     attrib.vertices[3 * at + 1],
+                               attrib.vertices[3 * at + 2], attrib.normals[3 * at],
+                               attrib.normals[3 * at + 1],  attrib.normals[3 * at + 2],
+                               attrib.texcoords[2 * at],    attrib.texcoords[2 * at + 1]};
+        for (int k = 0; k < 8; ++k)
+            if (!sameBits(expected[k], read[k]))
+                return "vertex " + std::to_string(i) + " field " + std::to_string(k) + ": " +
+                       exact(expected[k]) + " in .msh, " + exact(read[k]) + " in .obj";
+    }
+    return "";
+}
+
+// The first corner of the group that does not name position, normal and texture coordinate
+// firstIndex + its .msh index, or "".
+std::string firstCornerMismatch(const MeshGroup& group, const tinyobj::mesh_t& mesh,
+                                int firstIndex) {
+    for (int t = 0; t < group.triangleCount; ++t) {
+        for (int k = 0; k < 3; ++k) {
+            const tinyobj::index_t& index = mesh.indices[3 * t + k];
+            const int expected = firstIndex + group.triangles[t].indices[k];
+            if (index.vertex_index != expected || index.normal_index != expected ||
+                index.texcoord_index != expected)
+                return "triangle " + std::to_string(t) + " corner " + std::to_string(k) + ": " +
+                       std::to_string(expected) + " expected, " +
+                       std::to_string(index.vertex_index) + "/" +
+                       std::to_string(index.texcoord_index) + "/" +
+                       std::to_string(index.normal_index) + " read";
+        }
+    }
+    return "";
+}
+
+void expectSameGeometry(const GenMesh& mesh, const ReferenceScene& msh,
+                        const tinyobj::ObjReader& obj) {
+    const tinyobj::attrib_t& attrib = obj.GetAttrib();
+    const std::vector<tinyobj::shape_t>& shapes = obj.GetShapes();
+    ASSERT_EQ(shapes.size(), std::size_t(msh.groupCount));
+    std::size_t vertexCount = 0;
+    for (int g = 0; g < msh.groupCount; ++g)
+        vertexCount += msh.groups[g].vertexCount;
+    ASSERT_EQ(attrib.vertices.size(), 3 * vertexCount);
+    ASSERT_EQ(attrib.normals.size(), 3 * vertexCount);
+    ASSERT_EQ(attrib.texcoords.size(), 2 * vertexCount);
+    int firstIndex = 0;
+    for (int g = 0; g < msh.groupCount; ++g) {
+        const MeshGroup& group = msh.groups[g];
+        const tinyobj::mesh_t& faces = shapes[g].mesh;
+        EXPECT_EQ(shapes[g].name, objGroupName(mesh.groups[g], g));
+        ASSERT_EQ(faces.num_face_vertices.size(), std::size_t(group.triangleCount))
+            << "group " << g;
+        ASSERT_EQ(faces.indices.size(), 3 * std::size_t(group.triangleCount)) << "group " << g;
+        EXPECT_EQ(firstValueMismatch(group, attrib, firstIndex), "") << "group " << g;
+        EXPECT_EQ(firstCornerMismatch(group, faces, firstIndex), "") << "group " << g;
+        firstIndex += group.vertexCount;
+    }
+}
+
+TEST_F(GeneratorTest, ObjHoldsTheSameGeometryAsTheMeshFile) {
+    const std::pair<const char*, GenMesh> meshes[] = {{"tori", makeSmallTori()},
+                                                      {"hull", makeHullExample()},
+                                                      {"cube", makeCubeSample()},
+                                                      {"torus", makeTorusSample()}};
+    for (const auto& [name, mesh] : meshes) {
+        SCOPED_TRACE(name);
+        ASSERT_FALSE(mesh.groups.empty());
+        const std::string mshPath = path("mesh.msh"), objPath = path("mesh.obj");
+        ASSERT_TRUE(writeMesh(mshPath.c_str(), mesh));
+        ASSERT_TRUE(writeObj(objPath.c_str(), mesh));
+        ReferenceScene msh;
+        ASSERT_TRUE(readReference(mshPath.c_str(), msh));
+        tinyobj::ObjReaderConfig config;
+        config.vertex_color = false;
+        tinyobj::ObjReader obj;
+        ASSERT_TRUE(obj.ParseFromFile(objPath, config)) << obj.Error();
+        EXPECT_EQ(obj.Warning(), "");
+        expectSameGeometry(mesh, msh, obj);
+    }
+}
+
+TEST_F(GeneratorTest, RefusesWhatAnObjCannotSay) {
+    const std::pair<const char*, std::function<void(GenMesh&)>> cases[] = {
+        {"space in a label", [](GenMesh& m) { m.groups[1].label = "rear window"; }},
+        {"tab in a label", [](GenMesh& m) { m.groups[0].label = "body\tpart"; }},
+        {"line end in a label", [](GenMesh& m) { m.groups[0].label = "body\nf 1/1/1"; }},
+        {"label too long", [](GenMesh& m) { m.groups[0].label = std::string(254, 'x'); }},
+        {"corner past the group", [](GenMesh& m) { m.groups[1].triangles[1][2] = 4; }},
+        {"negative corner", [](GenMesh& m) { m.groups[0].triangles[0][0] = -1; }},
+    };
+    for (const auto& [name, spoil] : cases) {
+        GenMesh mesh = makeHullExample();
+        spoil(mesh);
+        EXPECT_FALSE(writeObj(path("spoilt.obj").c_str(), mesh)) << name;
+    }
+    GenMesh fits = makeHullExample();
+    fits.groups[0].label = std::string(253, 'x'); // "g " makes it 255 characters
+    EXPECT_TRUE(writeObj(path("fits.obj").c_str(), fits));
+    EXPECT_FALSE(writeObj(path("missing/hull.obj").c_str(), fits));
 }
 
 } // namespace
