@@ -73,6 +73,13 @@ void compareInts(const char* line, int selector) {
         std::sscanf(line, pattern.c_str(), &expected[0], &expected[1], &expected[2]);
     int actualResult = scanInts(line, keyword, actual, count);
     compare(line, pattern, expectedResult, expected, actualResult, actual, sizeof actual);
+    if (*keyword != '\0') return;
+    // The same line straight from a file's text, when it holds no line feed of its own.
+    const std::string text = std::string(line) + "\n";
+    preload(actual, sizeof actual);
+    if (std::strchr(line, '\n') == nullptr &&
+        scanIntsInText(text.c_str(), actual, count, actualResult) != nullptr)
+        compare(line, pattern, expectedResult, expected, actualResult, actual, sizeof actual);
 }
 
 void compareFloats(const char* line, int selector) {
@@ -89,6 +96,11 @@ void compareFloats(const char* line, int selector) {
         std::sscanf(line, pattern.c_str(), &e[0], &e[1], &e[2], &e[3], &e[4], &e[5], &e[6], &e[7]);
     int actualResult = scanFloats(line, actual, count);
     compare(line, pattern, expectedResult, expected, actualResult, actual, sizeof actual);
+    const std::string text = std::string(line) + "\n";
+    preload(actual, sizeof actual);
+    if (std::strchr(line, '\n') == nullptr &&
+        scanFloatsInText(text.c_str(), actual, count, actualResult) != nullptr)
+        compare(line, pattern, expectedResult, expected, actualResult, actual, sizeof actual);
 }
 
 void compareWord(const char* line, int selector) {

@@ -93,6 +93,13 @@ const char* LineReader::readLine() {
     }
 }
 
+const char* LineReader::unreadText() {
+    if (!block) return "";
+    if (end - begin <= maxLineLength) fill();
+    block[end] = '\0';
+    return block.get() + begin;
+}
+
 // A line that does not fit the block: keep its first characters, drop the rest.
 const char* LineReader::readOverlongLine() {
     std::memcpy(overlongLine, block.get(), maxLineLength);

@@ -24,6 +24,12 @@ class LineReader {
     // Passes over up to count lines as readLine would read them, without handing them out;
     // returns how many lines there were before the end of the file.
     long long skipLines(long long count);
+    // For a reader that takes common lines straight from the text: the unread text from the
+    // next line on, holding at least its next 256 characters or the rest of the file, and ended
+    // by a zero byte (where the text in hand ends, not a line). takeText(next) passes over the
+    // lines before next; reading carries on from there.
+    const char* unreadText();
+    void takeText(const char* next) { begin = static_cast<std::size_t>(next - block.get()); }
     // A read has reached the end of the file.
     bool atEnd() const { return reachedEnd; }
     // Size of the file in bytes, or -1 while none is open.

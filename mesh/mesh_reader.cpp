@@ -7,7 +7,9 @@
 #include "mesh/texture_path.h"
 #include "platform/path_rules.h"
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <new>
 #include <string>
 #include <utility>
@@ -70,7 +72,9 @@ class MeshFileReader {
     void nextLine() { line = in.readLine(); }
     bool readGroup(MeshGroup& group);
     bool readGeometry(MeshGroup& group);
+    void takeLine(const char* next);
     void readVertex(MeshVertex& vertex);
+    void readTriangle(MeshTriangle& triangle);
     void readMaterialColours(MeshMaterial& material);
     void readTextureEntry(int number, TextureImageFinder& images, TextureList& list);
 
@@ -137,23 +141,45 @@ bool MeshFileReader::readGeometry(MeshGroup& group) {
     group.triangleCount = counts[1];
     for (int i = 0; i < group.vertexCount; ++i)
         readVertex(group.vertices[i]);
-    for (int i = 0; i < group.triangleCount; ++i) {
-        // Corners a short line leaves unset are 0.
-        MeshTriangle triangle{};
-        nextLine();
-        scanInts(line, "", triangle.indices, 3);
-        group.triangles[i] = triangle;
-    }
+    for (int i = 0; i < group.triangleCount; ++i)
+        readTriangle(group.triangles[i]);
     return true;
+}
+
+// A line taken straight from the text is all numbers, so it can end no section: the keyword
+// tests after the last record see an empty line instead.
+void MeshFileReader::takeLine(const char* next) {
+    in.takeText(next);
+    line = "";
 }
 
 void MeshFileReader::readVertex(MeshVertex& vertex) {
     static_assert(sizeof(MeshVertex) == 8 * sizeof(float));
     // Fields a short line leaves unset are 0.
     float values[8] = {};
-    nextLine();
-    scanFloats(line, values, 8);
+    int stored = 0;
+    if (const char* next = scanFloatsInText(in.unreadText(), values, 8, stored)) {
+        takeLine(next);
+    } else {
+        std::fill(std::begin(values), std::end(values), 0.0f);
+        nextLine();
+        scanFloats(line, values, 8);
+    }
     std::memcpy(&vertex, values, sizeof values);
+}
+
+void MeshFileReader::readTriangle(MeshTriangle& triangle) {
+    // Corners a short line leaves unset are 0.
+    MeshTriangle corners{};
+    int stored = 0;
+    if (const char* next = scanIntsInText(in.unreadText(), corners.indices, 3, stored)) {
+        takeLine(next);
+    } else {
+        corners = MeshTriangle{};
+        nextLine();
+        scanInts(line, "", corners.indices, 3);
+    }
+    triangle = corners;
 }
 
 bool MeshFileReader::readMaterialSection() {

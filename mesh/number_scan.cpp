@@ -18,6 +18,7 @@ namespace {
 constexpr int kUnsure = -2; // neither EOF nor a count
 
 constexpr int kMaxInts = 3;
+constexpr std::size_t kMaxLineLength = 255; // what a reader hands out of a longer line
 constexpr int kMaxFloats = 8;
 
 constexpr const char* kIntPatterns[kMaxInts + 1] = {"", "%i", "%i %i", "%i %i %i"};
@@ -76,7 +77,10 @@ constexpr long kMaxSafeIntDigits = 18;
 
 // A plain decimal %i token: optional sign, then "0" alone or digits without a leading zero
 // (a leading zero means octal or hex). Returns the token end, or nullptr if unsure.
-const char* parseDecimalInt(const char* p, int& value) {
+// Inlined into each scanning loop, which then keeps its pointers in registers.
+#define KORVALIN_HOT_PATH __attribute__((always_inline)) inline
+
+KORVALIN_HOT_PATH const char* parseDecimalInt(const char* p, int& value) {
     const bool negative = *p == '-';
     if (*p == '-' || *p == '+') ++p;
     const char* digits = p;
@@ -244,7 +248,7 @@ bool convertDecimal(const DecimalDigits& d, const char* begin, const char* end, 
 
 // The shape real files hold, [sign] digits [. digits] with at most 18 digits and no exponent,
 // read in one pass; nullptr for any other shape, which parseDecimalFloat then decides.
-const char* parseShortFloat(const char* p, float& value) {
+KORVALIN_HOT_PATH const char* parseShortFloat(const char* p, float& value) {
     const bool negative = *p == '-';
     p += *p == '-' || *p == '+';
     const char* begin = p;
@@ -310,7 +314,48 @@ int scanFloatsWithSscanf(const char* line, float* values, int count) {
     return result;
 }
 
+// --- lines straight from a reader's text ---------------------------------------------------
+
+// The blanks within a line: every isspace() character but the line feed.
+inline const char* skipLineBlanks(const char* p) {
+    constexpr std::uint64_t lineBlanks = 0x100003A00; // bits 9, 11 to 13 and 32
+    for (;; ++p) {
+        const auto code = static_cast<unsigned char>(*p);
+        if (code > ' ' || ((lineBlanks >> code) & 1) == 0) return p;
+    }
+}
+
+// The fast path's reading of the fields up to the line feed. A zero byte (no field starts with
+// one), characters after the last field, no field at all, or a line that the usual reading
+// would cut at 255 characters leave it to that reading.
+template <typename Value, typename ParseToken>
+const char* scanFieldsInText(const char* text, Value* values, int count, int& result,
+                             ParseToken parseToken) {
+    const char* p = skipLineBlanks(text);
+    int stored = 0;
+    for (; stored < count && *p != '\n'; ++stored) {
+        p = parseToken(p, values[stored]);
+        if (p == nullptr) return nullptr;
+        p = skipLineBlanks(p);
+    }
+    if (*p != '\n' || stored == 0 || p - text > static_cast<long>(kMaxLineLength)) return nullptr;
+    result = stored;
+    return p + 1;
+}
+
 } // namespace
+
+const char* scanFloatsInText(const char* text, float* values, int count, int& result) {
+    return scanFieldsInText(text, values, count, result, [](const char* p, float& value) {
+        const char* end = parseShortFloat(p, value);
+        return end != nullptr ? end : parseDecimalFloat(p, value);
+    });
+}
+
+const char* scanIntsInText(const char* text, int* values, int count, int& result) {
+    return scanFieldsInText(text, values, count, result,
+                            [](const char* p, int& value) { return parseDecimalInt(p, value); });
+}
 
 int scanInts(const char* line, const char* keyword, int* values, int count) {
     const int result = scanIntsFast(line, keyword, values, count);

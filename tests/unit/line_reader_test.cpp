@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -113,4 +114,35 @@ TEST(LineReader, SkippedLinesAreTheLinesReadWouldGive) {
                 EXPECT_STREQ(reader.readLine(), "");
         }
     }
+}
+
+// Lines taken straight from the text and lines read mix in any order, across the ends of read
+// blocks, and give the file's lines in order: the text in hand always holds the whole next line.
+TEST(LineReader, LinesTakenFromTheTextAndLinesReadInterleave) {
+    TempFolder folder;
+    std::string content;
+    Lines expected;
+    for (int i = 0; i < 60000; ++i) {
+        expected.push_back("line " + std::to_string(i) + std::string(i % 37, 'x'));
+        content += expected.back() + (i % 5 == 0 ? "\r\n" : "\n");
+    }
+    LineReader reader;
+    ASSERT_TRUE(reader.open(folder.write("many", content).c_str()));
+    Lines got;
+    for (int i = 0; i < 60000; ++i) {
+        if (i % 3 == 0) {
+            got.push_back(reader.readLine());
+            continue;
+        }
+        const char* text = reader.unreadText();
+        const char* lineFeed = std::strchr(text, '\n');
+        ASSERT_NE(lineFeed, nullptr) << "line " << i;
+        const char* lineEnd = lineFeed > text && lineFeed[-1] == '\r' ? lineFeed - 1 : lineFeed;
+        got.push_back(std::string(text, lineEnd));
+        reader.takeText(lineFeed + 1);
+    }
+    EXPECT_EQ(got, expected);
+    EXPECT_STREQ(reader.unreadText(), "");
+    EXPECT_STREQ(reader.readLine(), "");
+    EXPECT_TRUE(reader.atEnd());
 }

@@ -573,6 +573,102 @@ TEST(NumberScanDifferential, SingleFloatTokensMatchSscanf) {
     }
 }
 
+// A line as a file holds it, with what follows it, and the line the reader hands out for it.
+struct LineInText {
+    std::string text;
+    std::size_t lineEnd = 0; // where the text after the line feed starts
+    std::string handedOut;
+};
+
+LineInText lineInText(Random& random, const std::string& generated) {
+    LineInText in;
+    std::string line = generated.substr(0, generated.find('\n'));
+    // Now and then longer than the reader passes on, so that it cuts a field or drops one.
+    if (random.percent(4)) line += std::string(random.between(1, 40), ' ') + "7 8.5 9";
+    const bool crlf = random.percent(20);
+    in.text = line + (crlf ? "\r\n" : "\n");
+    in.lineEnd = in.text.size();
+    in.text += random.pick({"", "1 2 3\n", "\n", "-5.5e3 0\n"});
+    // A carriage return before the line feed is dropped too; to sscanf it is a blank either way.
+    in.handedOut = line.substr(0, kMaxLineLength);
+    return in;
+}
+
+// Wherever the one pass takes a line straight from the text, it must store what sscanf stores
+// for the line the reader would hand out, and go on after its line feed; any line it leaves goes
+// the usual way, so leaving one is always right. It must take most plain lines, though.
+TEST(NumberScanDifferential, LinesTakenFromTextMatchSscanf) {
+    Random random(0x4B565235u);
+    int taken = 0;
+    for (int i = 0; i < kDifferentialLines; ++i) {
+        const bool floats = random.percent(50);
+        const int count = floats ? kMaxFloats : kMaxInts;
+        const LineInText in =
+            lineInText(random, floats ? floatLine(random, count) : intLine(random, "", count));
+        const auto salt = static_cast<std::uint32_t>(i);
+        float floatFields[kMaxFloats];
+        int intFields[kMaxInts];
+        preloadFloats(floatFields, salt);
+        preloadInts(intFields, salt);
+        int result = -3;
+        const char* next = floats ? scanFloatsInText(in.text.c_str(), floatFields, count, result)
+                                  : scanIntsInText(in.text.c_str(), intFields, count, result);
+        if (next == nullptr) continue;
+        ++taken;
+        ASSERT_EQ(next, in.text.c_str() + in.lineEnd) << printable(in.text);
+        float expectedFloats[kMaxFloats];
+        int expectedInts[kMaxInts];
+        preloadFloats(expectedFloats, salt);
+        preloadInts(expectedInts, salt);
+        const std::string pattern = floats ? floatPattern(count) : intPattern("", count);
+        const float* e = expectedFloats;
+        const int expected =
+            floats ? std::sscanf(in.handedOut.c_str(), pattern.c_str(), &e[0], &e[1], &e[2], &e[3],
+                                 &e[4], &e[5], &e[6], &e[7])
+                   : std::sscanf(in.handedOut.c_str(), pattern.c_str(), &expectedInts[0],
+                                 &expectedInts[1], &expectedInts[2]);
+        ASSERT_EQ(result, expected) << printable(in.text);
+        if (floats)
+            ASSERT_EQ(std::memcmp(floatFields, expectedFloats, sizeof floatFields), 0)
+                << printable(in.text) << "\n  sscanf:     " << describeFloats(expected, e)
+                << "\n  from text: " << describeFloats(result, floatFields);
+        else
+            ASSERT_EQ(std::memcmp(intFields, expectedInts, sizeof intFields), 0)
+                << printable(in.text) << "\n  sscanf:   " << describeInts(expected, expectedInts)
+                << "\n  from text: " << describeInts(result, intFields);
+    }
+    EXPECT_GT(taken, kDifferentialLines / 4);
+}
+
+// Lines the one pass must leave to the usual reading, whatever their fields.
+TEST(NumberScanInText, LeavesLinesItCannotTakeWhole) {
+    // 256 characters: the reader hands out "1 2 " and two fields.
+    const std::string longLine = std::string(251, ' ') + "1 2 3\n";
+    const struct {
+        std::string text;
+        const char* why;
+    } cases[] = {
+        {longLine, "cut by the reader at 255 characters"},
+        {"1 2\0 3\n", "a zero byte inside"},
+        {"1 2 3 4\n", "characters after the last field"},
+        {"1 2 3", "no line feed in the text"},
+        {" \t\r\n", "no field"},
+        {"1 2 x\n", "a field the one pass cannot decide"},
+    };
+    for (const auto& c : cases) {
+        int values[kMaxInts] = {};
+        int result = 0;
+        const std::string text = c.text + std::string(1, '\0');
+        EXPECT_EQ(scanIntsInText(text.data(), values, 3, result), nullptr) << c.why;
+    }
+    int values[kMaxInts] = {};
+    int result = 0;
+    const std::string fits = std::string(240, ' ') + "1 2 3\r\n4 5 6\n";
+    EXPECT_EQ(scanIntsInText(fits.c_str(), values, 3, result), fits.c_str() + 247);
+    EXPECT_EQ(result, 3);
+    EXPECT_EQ(values[2], 3);
+}
+
 TEST(NumberScanDifferential, WordsMatchSscanf) {
     Random random(0x4B565234u);
     const std::size_t fieldSizes[] = {256, 256, 256, 2, 3, 8, 16, 64};
