@@ -18,8 +18,8 @@ namespace {
 constexpr int kUnsure = -2; // neither EOF nor a count
 
 constexpr int kMaxInts = 3;
-constexpr std::size_t kMaxLineLength = 255; // what a reader hands out of a longer line
 constexpr int kMaxFloats = 8;
+constexpr std::size_t kMaxLineLength = 255; // what a reader hands out of a longer line
 
 constexpr const char* kIntPatterns[kMaxInts + 1] = {"", "%i", "%i %i", "%i %i %i"};
 constexpr const char* kIntSuffixes[kMaxInts + 1] = {"", " %i", " %i %i", " %i %i %i"};
@@ -76,11 +76,9 @@ inline const char* readDigits(const char* p, std::uint64_t& mantissa) {
 constexpr long kMaxSafeIntDigits = 18;
 
 // A plain decimal %i token: optional sign, then "0" alone or digits without a leading zero
-// (a leading zero means octal or hex). Returns the token end, or nullptr if unsure.
-// Inlined into each scanning loop, which then keeps its pointers in registers.
-#define KORVALIN_HOT_PATH __attribute__((always_inline)) inline
-
-KORVALIN_HOT_PATH const char* parseDecimalInt(const char* p, int& value) {
+// (a leading zero means octal or hex). Returns the token end, or nullptr if unsure. Inlined into
+// each scanning loop, like parseShortFloat, so that the loop keeps its pointers in registers.
+[[gnu::always_inline]] inline const char* parseDecimalInt(const char* p, int& value) {
     const bool negative = *p == '-';
     if (*p == '-' || *p == '+') ++p;
     const char* digits = p;
@@ -248,7 +246,7 @@ bool convertDecimal(const DecimalDigits& d, const char* begin, const char* end, 
 
 // The shape real files hold, [sign] digits [. digits] with at most 18 digits and no exponent,
 // read in one pass; nullptr for any other shape, which parseDecimalFloat then decides.
-KORVALIN_HOT_PATH const char* parseShortFloat(const char* p, float& value) {
+[[gnu::always_inline]] inline const char* parseShortFloat(const char* p, float& value) {
     const bool negative = *p == '-';
     p += *p == '-' || *p == '+';
     const char* begin = p;
