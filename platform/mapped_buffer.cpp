@@ -37,7 +37,7 @@ void* mapOnHugePageBoundary(std::size_t length) {
     if (aligned > start) munmap(mapped, aligned - start);
     if (end > aligned + length)
         munmap(reinterpret_cast<void*>(aligned + length), end - aligned - length);
-    madvise(reinterpret_cast<void*>(aligned), length, MADV_HUGEPAGE);
+    preferHugePages(reinterpret_cast<void*>(aligned), length);
     return reinterpret_cast<void*>(aligned);
 }
 
@@ -66,6 +66,8 @@ bool MappedBuffer::allocate(std::size_t size) {
         length = bytes ? size : 0;
         return bytes != nullptr;
     }
+    // No mapping can hold it; rounding it up to whole pages would wrap around.
+    if (size > SIZE_MAX - 2 * hugePage) return false;
     const std::size_t mapping = mappingLength(size);
     void* mapped = mapBuffer(size, mapping);
     if (!mapped) return false;

@@ -37,6 +37,15 @@ TEST(MappedBufferTest, EverySizeHoldsItsBytesAndLargeOnesStartOnAHugePage) {
     }
 }
 
+// A size no mapping can hold is refused, not rounded round to a small mapping.
+TEST(MappedBufferTest, SizesNoMappingCanHoldAreRefused) {
+    for (const std::size_t size : {SIZE_MAX, SIZE_MAX - 100, SIZE_MAX - 3 * MiB}) {
+        MappedBuffer buffer;
+        EXPECT_FALSE(buffer.allocate(size)) << size;
+        EXPECT_TRUE(buffer.empty()) << size;
+    }
+}
+
 TEST(MappedBufferTest, MovedBuffersKeepTheirBytes) {
     MappedBuffer mapped;
     ASSERT_TRUE(mapped.allocate(6000000));
