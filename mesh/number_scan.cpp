@@ -289,14 +289,19 @@ const char* parseDecimalFloat(const char* p, float& value) {
     return p;
 }
 
+// A %f token in the one pass if it can, else character by character.
+[[gnu::always_inline]] inline const char* parseFloatToken(const char* p, float& value) {
+    const char* end = parseShortFloat(p, value);
+    return end != nullptr ? end : parseDecimalFloat(p, value);
+}
+
 int scanFloatsFast(const char* line, float* values, int count) {
     const char* p = line;
     int stored = 0;
     for (; stored < count; ++stored) {
         p = skipBlanks(p);
         if (*p == '\0') break;
-        const char* end = parseShortFloat(p, values[stored]);
-        if (end == nullptr) end = parseDecimalFloat(p, values[stored]);
+        const char* end = parseFloatToken(p, values[stored]);
         if (end == nullptr) return kUnsure;
         p = end;
     }
@@ -344,10 +349,8 @@ const char* scanFieldsInText(const char* text, Value* values, int count, int& re
 } // namespace
 
 const char* scanFloatsInText(const char* text, float* values, int count, int& result) {
-    return scanFieldsInText(text, values, count, result, [](const char* p, float& value) {
-        const char* end = parseShortFloat(p, value);
-        return end != nullptr ? end : parseDecimalFloat(p, value);
-    });
+    return scanFieldsInText(text, values, count, result,
+                            [](const char* p, float& value) { return parseFloatToken(p, value); });
 }
 
 const char* scanIntsInText(const char* text, int* values, int count, int& result) {
