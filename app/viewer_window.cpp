@@ -60,7 +60,8 @@ bool openViewerWindow() {
     }
     if (!acquireWindowAndContext(width, height)) return false;
     platform.showWindow(mainWindow);
-    resizeViewport(width, height);
+    float scale = platform.windowScale(mainWindow);
+    resizeViewport(static_cast<int>(width * scale + 0.5f), static_cast<int>(height * scale + 0.5f));
     if (!setupScene()) return failOpening("Initialization Failed.");
     return true;
 }

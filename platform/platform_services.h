@@ -30,6 +30,9 @@ class PlatformServices {
     virtual bool makeCurrent(DeviceContextHandle dc, GLContextHandle context) = 0;
     // Shows the window, brings it to the front and gives it the keyboard focus.
     virtual void showWindow(WindowHandle window) = 0;
+    // Pixels per unit of the sizes createWindow takes: above 1 on a scaled (HiDPI) screen,
+    // where a window keeps its size to the eye and gets more pixels.
+    virtual float windowScale(WindowHandle) { return 1.0f; }
 
     // Closing, step by step; each step reports failure and the caller goes on.
     virtual bool releaseCurrentContext() = 0;

@@ -10,7 +10,7 @@ packages=(
   libgl-dev libglu1-mesa-dev libegl-dev libegl-mesa0 libgl1-mesa-dri
   libdevil-dev "libfltk1.4-dev|libfltk1.3-dev" "libgtk2.0-0t64|libgtk2.0-0" libgtest-dev
   libseccomp-dev libassimp-dev assimp-testmodels libtinyobjloader-dev
-  xvfb xauth xdotool imagemagick x11-utils python3 valgrind
+  xvfb xauth xdotool imagemagick x11-utils python3 valgrind sway grim
   desktop-file-utils appstream shared-mime-info xdg-utils libfile-mimeinfo-perl libglib2.0-bin
   dpkg-dev fakeroot file lintian
 )

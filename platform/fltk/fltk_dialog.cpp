@@ -1,5 +1,7 @@
 #include "platform/fltk/fltk_dialog.h"
 
+#include "platform/fltk/fltk_gl_context.h"
+
 #include "platform/window_messages.h"
 
 #include <FL/Fl.H>
@@ -8,7 +10,6 @@
 #include <FL/Fl_Return_Button.H>
 #include <FL/Fl_Slider.H>
 #include <FL/fl_draw.H>
-#include <FL/x.H>
 
 #include <cstring>
 
@@ -83,7 +84,7 @@ int DialogBaseUnits::pixelsY(int dialogUnits) const {
 }
 
 DialogBaseUnits dialogFontBaseUnits() {
-    if (!fl_display) fl_open_display();
+    openToolkitDisplay();
     fl_font(dialogFont, FL_NORMAL_SIZE);
     // The average width of the 52 letters in whole pixels, as GdiGetCharDimensions has it.
     int letters =

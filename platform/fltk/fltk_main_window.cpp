@@ -11,10 +11,6 @@
 namespace {
 constexpr int menuBarHeight = 25;
 constexpr int rightButton = 3;
-
-std::intptr_t pointerLParam(int x, int y) {
-    return makeLParam(static_cast<unsigned>(x), static_cast<unsigned>(y));
-}
 } // namespace
 
 FltkClientArea::FltkClientArea(FltkMainWindow& owner, int x, int y, int width, int height)
@@ -25,10 +21,24 @@ void FltkClientArea::flush() {
     owner.send(WM_PAINT, 0, 0);
 }
 
+// A change of screen scale resizes in pixels while the size in FLTK's units stays.
 void FltkClientArea::resize(int x, int y, int width, int height) {
-    bool sizeChanged = width != w() || height != h();
     Fl_Gl_Window::resize(x, y, width, height);
-    if (sizeChanged && shown()) owner.send(WM_SIZE, 0, makeLParam(width, height));
+    if (shown() && (pixel_w() != sentWidth || pixel_h() != sentHeight)) sendSize();
+}
+
+void FltkClientArea::sendSize() {
+    sentWidth = pixel_w();
+    sentHeight = pixel_h();
+    owner.send(WM_SIZE, 0, makeLParam(sentWidth, sentHeight));
+}
+
+// In pixels, so a drag turns the model by the same angle per screen distance at any scale.
+std::intptr_t FltkClientArea::pointerLParam() {
+    float scale = pixels_per_unit();
+    auto x = static_cast<int>(Fl::event_x() * scale);
+    auto y = static_cast<int>(Fl::event_y() * scale);
+    return makeLParam(static_cast<unsigned>(x), static_cast<unsigned>(y));
 }
 
 bool FltkClientArea::pointerInside() const {
@@ -45,7 +55,7 @@ void FltkClientArea::sendLeaveOnce() {
 }
 
 int FltkClientArea::handlePointer(int event) {
-    std::intptr_t position = pointerLParam(Fl::event_x(), Fl::event_y());
+    std::intptr_t position = pointerLParam();
     switch (event) {
     case FL_PUSH:
         if (Fl::event_button() == rightButton) owner.send(WM_RBUTTONDOWN, 0, position);
@@ -86,6 +96,11 @@ int FltkClientArea::handle(int event) {
     case FL_DND_LEAVE:
         return 1;
     case FL_ENTER:
+        return 1;
+    // Holding the keyboard focus: FLTK 1.4 rescales with Ctrl+plus and Ctrl+minus the screen
+    // of the focused widget, and a window with no focused widget is not rescaled.
+    case FL_FOCUS:
+    case FL_UNFOCUS:
         return 1;
     case FL_LEAVE:
         sendLeaveOnce();
@@ -155,7 +170,7 @@ int FltkMainWindow::handle(int event) {
         send(WM_SIZE, 0, makeLParam(0, 0));
     } else if (event == FL_SHOW && minimised) {
         minimised = false;
-        send(WM_SIZE, 0, makeLParam(area->w(), area->h()));
+        area->sendSize();
     }
     return handled;
 }

@@ -25,8 +25,12 @@ class FltkClientArea : public Fl_Gl_Window {
     int handle(int event) override;
 
     void trackLeave() { leaveTracked = true; }
+    // Reports the size in pixels, which the GL viewport covers: at a screen scale other than 1
+    // FLTK's own units are not pixels.
+    void sendSize();
 
   private:
+    std::intptr_t pointerLParam();
     bool pointerInside() const;
     void sendLeaveOnce();
     int handlePointer(int event);
@@ -34,6 +38,8 @@ class FltkClientArea : public Fl_Gl_Window {
 
     FltkMainWindow& owner;
     bool leaveTracked = false;
+    int sentWidth = -1;
+    int sentHeight = -1;
 };
 
 // The top-level window: menu bar above, client area below.

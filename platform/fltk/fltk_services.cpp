@@ -1,6 +1,7 @@
 #include "platform/fltk/fltk_services.h"
 
 #include "platform/fltk/fltk_dialog.h"
+#include "platform/fltk/fltk_gl_context.h"
 #include "platform/fltk/fltk_main_window.h"
 #include "platform/fltk/fltk_message_box.h"
 #include "platform/window_messages.h"
@@ -8,8 +9,7 @@
 #include <FL/Fl.H>
 #include <FL/Fl_Native_File_Chooser.H>
 #include <FL/Fl_PNG_Image.H>
-#include <FL/x.H>
-#include <GL/glx.h>
+#include <GL/gl.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -58,7 +58,7 @@ WindowHandle FltkServices::createWindow(const char* name, const char* title, int
                                         int clientHeight) {
     if (!classRegistered || className != name || window) return nullptr;
     // X needs a display before any window; without one there is no window to make.
-    if (!fl_display) fl_open_display();
+    openToolkitDisplay();
     window = new FltkMainWindow(windowClass.procedure, windowClass.menu, title, clientWidth,
                                 clientHeight);
     if (windowClass.icon) setWindowIcon(*window, *windowClass.icon);
@@ -96,7 +96,7 @@ GLContextHandle FltkServices::createGLContext(DeviceContextHandle dc) {
 bool FltkServices::makeCurrent(DeviceContextHandle dc, GLContextHandle context) {
     if (!window || dc != &window->clientArea() || !context) return false;
     window->clientArea().make_current();
-    return glXGetCurrentContext() == static_cast<GLXContext>(context);
+    return isCurrentGLContext(static_cast<GLContext>(context));
 }
 
 void FltkServices::showWindow(WindowHandle handle) {
@@ -104,12 +104,15 @@ void FltkServices::showWindow(WindowHandle handle) {
     window->show();
     window->clientArea().take_focus();
     // Showing a window reports its client size, as Windows does.
-    FltkClientArea& area = window->clientArea();
-    window->send(WM_SIZE, 0, makeLParam(area.w(), area.h()));
+    window->clientArea().sendSize();
+}
+
+float FltkServices::windowScale(WindowHandle handle) {
+    return isOurs(handle) ? window->clientArea().pixels_per_unit() : 1.0f;
 }
 
 bool FltkServices::releaseCurrentContext() {
-    return fl_display && glXMakeCurrent(fl_display, None, nullptr);
+    return releaseCurrentGLContext();
 }
 
 bool FltkServices::deleteGLContext(GLContextHandle context) {
@@ -185,7 +188,7 @@ bool FltkServices::swapBuffers(DeviceContextHandle dc) {
 
 int FltkServices::messageBox(WindowHandle owner, const char* text, const char* caption,
                              unsigned flags) {
-    if (!fl_display) fl_open_display();
+    openToolkitDisplay();
     Fl_Window* ownerWindow = isOurs(owner) ? window : nullptr;
     return showMessageBox(ownerWindow, text, caption, flags);
 }

@@ -23,6 +23,7 @@ class FltkServices : public PlatformServices {
     GLContextHandle createGLContext(DeviceContextHandle dc) override;
     bool makeCurrent(DeviceContextHandle dc, GLContextHandle context) override;
     void showWindow(WindowHandle window) override;
+    float windowScale(WindowHandle window) override;
 
     bool releaseCurrentContext() override;
     bool deleteGLContext(GLContextHandle context) override;

@@ -97,14 +97,14 @@ process_has_ended() {
 # The X server
 
 # Starts a private Xvfb on a display it chooses itself; extra arguments go to Xvfb
-# (e.g. -extension GLX). The root is white (-wr), so anything the viewer paints black shows;
+# (e.g. -extension GLX); E2E_SCREEN sets another screen size. The root is white (-wr), so anything the viewer paints black shows;
 # -noreset keeps the server from resetting, and refusing connections for a moment, each time
 # its last client leaves.
 # shellcheck disable=SC2120 # the extra arguments are optional
 start_xvfb() {
     local display_file="$E2E_TMP/xvfb.display"
     : >"$display_file"
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -wr -noreset "$@" \
+    Xvfb -displayfd 3 -screen 0 "${E2E_SCREEN:-1024x768x24}" -nolisten tcp -wr -noreset "$@" \
         3>"$display_file" >"$E2E_TMP/xvfb.log" 2>&1 &
     XVFB_PID=$!
     local i number=""
@@ -124,6 +124,17 @@ start_xvfb() {
         sleep 0.1
     done
     fail "Xvfb on $DISPLAY does not answer"
+}
+
+# skip_unless_fltk_1_4 WHAT: ends the test as skipped (77) when the viewer is built with an FLTK
+# older than 1.4, which does not do WHAT.
+skip_unless_fltk_1_4() {
+    local version="${KORVALIN_FLTK_VERSION:-}"
+    [[ -n "$version" ]] || fail "KORVALIN_FLTK_VERSION is not set (the build sets it for ctest)"
+    if [[ "$(printf '%s\n1.4\n' "$version" | sort -V | head -n 1)" != 1.4 ]]; then
+        log "SKIPPED: the viewer is built with FLTK $version, which does not do $1"
+        exit 77
+    fi
 }
 
 # ---------------------------------------------------------------------------------------------
@@ -594,7 +605,8 @@ def stats(path):
         centre = (-1, -1)
     print(lit, brown, len(reds), x0, y0, x1, y1, centre[0], centre[1])
 
-def diff(first, second):
+# Pixels whose channels differ by more than TOLERANCE (0: any difference).
+def diff(first, second, tolerance):
     w1, h1, p1 = read_ppm(first)
     w2, h2, p2 = read_ppm(second)
     if (w1, h1) != (w2, h2):
@@ -602,12 +614,14 @@ def diff(first, second):
     if p1 == p2:
         print(0)
     else:
-        print(sum(1 for i in range(0, len(p1), 3) if p1[i:i + 3] != p2[i:i + 3]))
+        print(sum(1 for i in range(0, len(p1), 3)
+                  if p1[i:i + 3] != p2[i:i + 3] and
+                  max(abs(a - b) for a, b in zip(p1[i:i + 3], p2[i:i + 3])) > tolerance))
 
 if sys.argv[1] == "stats":
     stats(sys.argv[2])
 elif sys.argv[1] == "diff":
-    diff(sys.argv[2], sys.argv[3])
+    diff(sys.argv[2], sys.argv[3], int(sys.argv[4]) if len(sys.argv) > 4 else 0)
 else:
     sys.exit("unknown command " + sys.argv[1])
 PYTHON
@@ -621,10 +635,11 @@ image_stats() {
     python3 "$E2E_TMP/image_tool.py" stats "$1" || fail "could not read $1"
 }
 
-# differing_pixels FIRST SECOND: prints how many pixels of two images of one size differ.
+# differing_pixels FIRST SECOND [TOLERANCE]: prints how many pixels of two images of one size
+# differ, in a channel by more than TOLERANCE when given.
 differing_pixels() {
     write_image_tool
-    python3 "$E2E_TMP/image_tool.py" diff "$1" "$2" || fail "could not compare $1 and $2"
+    python3 "$E2E_TMP/image_tool.py" diff "$1" "$2" "${3:-0}" || fail "could not compare $1 and $2"
 }
 
 # settled_client_shot WINDOW FILE [TIMEOUT]: a client area screenshot once the picture has stopped
