@@ -17,7 +17,9 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libgl1-mesa-dri, libegl-mesa0")
 # FLTK loads GTK at run time for the desktop's file chooser, GTK 2 before GTK 3, and falls back
 # to its own chooser without either.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "shared-mime-info, desktop-file-utils, libgtk2.0-0 | libgtk-3-0")
+# Debian 13 names the libraries with a t64 suffix (the 64-bit time transition).
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
+  "shared-mime-info, desktop-file-utils, libgtk2.0-0t64 | libgtk2.0-0 | libgtk-3-0t64 | libgtk-3-0")
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS OFF)
 
 find_program(GZIP_PROGRAM gzip REQUIRED)

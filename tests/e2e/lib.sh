@@ -155,14 +155,15 @@ app_home() {
 }
 
 # Sets the FLTK option that makes its file choosers FLTK's own instead of GTK's (0), as a user
-# can in FLTK's preferences.
+# can in FLTK's preferences: FLTK 1.3 reads them from ~/.fltk, 1.4 from $XDG_CONFIG_HOME.
 use_fltk_choosers() {
     local folder
-    folder="$(app_home)/.fltk/fltk.org"
-    mkdir -p -- "$folder"
-    printf '; FLTK preferences file format 1.0\n; vendor: fltk.org\n; application: fltk\n\n' \
-        >"$folder/fltk.prefs"
-    printf '[.]\n\n[./options]\nFNFCUsesGTK:0\n' >>"$folder/fltk.prefs"
+    for folder in "$(app_home)/.fltk/fltk.org" "$(app_home)/.config/fltk.org"; do
+        mkdir -p -- "$folder"
+        printf '; FLTK preferences file format 1.0\n; vendor: fltk.org\n; application: fltk\n\n' \
+            >"$folder/fltk.prefs"
+        printf '[.]\n\n[./options]\nFNFCUsesGTK:0\n' >>"$folder/fltk.prefs"
+    done
 }
 
 # start_app FOLDER [ARGUMENT...]: starts the viewer with FOLDER as its current directory.
