@@ -51,6 +51,13 @@ for sample in cube hull torus; do
   [ "$(png_size "$output")" = 128x128 ] || fail "no 128x128 thumbnail of $sample"
 done
 
+# Dependencies come from the binaries: the FLTK the release offers (1.4 on Debian 13, 1.3 on 12).
+ldd /usr/bin/korvalin | grep -q 'not found' && fail "a library of the viewer is not installed"
+fltk=$(dpkg-query -W -f='${Depends}' korvalin | grep -oE 'libfltk1\.[0-9]+' | head -n 1)
+offered=$(apt-cache pkgnames libfltk1. | grep -oE '^libfltk1\.[0-9]+' | sort -uV | tail -n 1)
+[ -n "$fltk" ] && [ "$fltk" = "$offered" ] ||
+  fail "the package depends on '${fltk:-no FLTK}', the release's FLTK is $offered"
+
 [ -f /usr/share/mime/model/x-korvalin-mesh.xml ] ||
   fail "the MIME database does not know model/x-korvalin-mesh after installing"
 # Recommended, so apt brings it: the viewer's file choosers are GTK's when FLTK can load it.
@@ -59,4 +66,4 @@ ldconfig -p | grep -qE 'libgtk-(x11-2\.0|3)\.so\.0 ' ||
 if command -v korvalin-convert >/dev/null; then
   korvalin-convert "$samples/cube.msh" "$work/cube.obj" || fail "korvalin-convert to OBJ"
 fi
-echo "installed package: korvalin $(dpkg-query -W -f='${Version}' korvalin) works from /usr"
+echo "installed package: korvalin $(dpkg-query -W -f='${Version}' korvalin) works from /usr, on $fltk"
