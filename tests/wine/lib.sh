@@ -23,6 +23,8 @@ MENU_HEIGHT=""
 wine_cleanup() {
     local status=$?
     "$WINE_SERVER" -k 2>/dev/null || true
+    # A prefix of the test's own goes with its server's folder; the run's is the runner's.
+    [[ "$WINEPREFIX" != "$E2E_TMP"/* ]] || remove_wine_server_folder "$WINEPREFIX"
     (exit "$status")
     e2e_cleanup
 }
