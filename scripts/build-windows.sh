@@ -14,8 +14,8 @@ fi
 
 # shellcheck source=scripts/apt-packages.sh
 source "$root/scripts/apt-packages.sh"
-install_packages g++-mingw-w64-$package_arch-posix binutils-mingw-w64-$package_arch mingw-w64-tools \
-  cmake ninja-build libdevil-dev
+install_packages "g++-mingw-w64-$package_arch-posix" "binutils-mingw-w64-$package_arch" \
+  mingw-w64-tools cmake ninja-build libdevil-dev
 
 cmake -S "$root" -B "$folder" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-$arch.cmake" "$@" >/dev/null
