@@ -1,7 +1,10 @@
 # What both mingw-w64 toolchain files share; they set mingw_prefix and the processor first.
 set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_C_COMPILER ${mingw_prefix}-gcc)
-set(CMAKE_CXX_COMPILER ${mingw_prefix}-g++)
+# The posix thread flavour on every release: with the win32 one, Debian 13's GCC 14 stops inside
+# <bits/std_mutex.h> (no __gthread_cond_wait). Its run-time libraries are linked in statically
+# (cmake/windows-program.cmake).
+set(CMAKE_C_COMPILER ${mingw_prefix}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${mingw_prefix}-g++-posix)
 set(CMAKE_RC_COMPILER ${mingw_prefix}-windres)
 set(CMAKE_DLLTOOL ${mingw_prefix}-dlltool)
 

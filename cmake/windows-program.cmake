@@ -4,6 +4,10 @@ enable_language(RC)
 find_package(OpenGL REQUIRED)
 include(${CMAKE_CURRENT_LIST_DIR}/devil-win32.cmake)
 
+# The posix flavour's C++ library calls into libwinpthread-1.dll: linked statically, as libstdc++
+# and libgcc are, so korvalin.exe needs no DLL of mingw's beside it.
+add_link_options(-static)
+
 # mingw's GL headers include windows.h unless WINGDIAPI and APIENTRY are already known (and
 # GLU wants CALLBACK): with them the portable code reaches GL without it, and windows.h stays
 # inside platform/win32/.

@@ -16,13 +16,9 @@ if [ "${1:-}" = "--64" ]; then
 fi
 "$root/scripts/build-windows.sh" "${build_options[@]}" >/dev/null
 
-if ! command -v zip >/dev/null || ! command -v makensis >/dev/null; then
-  sudo=""
-  [ "$(id -u)" -eq 0 ] || sudo="sudo"
-  export DEBIAN_FRONTEND=noninteractive
-  $sudo apt-get update -qq
-  $sudo apt-get install -y -qq --no-install-recommends zip nsis
-fi
+# shellcheck source=scripts/apt-packages.sh
+source "$root/scripts/apt-packages.sh"
+install_packages zip nsis
 
 version=$(sed -n 's/^project(Korvalin VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
 name=korvalin-$version-win32

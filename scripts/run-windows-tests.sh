@@ -42,6 +42,7 @@ else
 fi
 
 exe64=$("$root/scripts/build-windows.sh" --64)
+"$root/tests/wine/check_program_file.sh" --64 "$exe64"
 devil64=$("$root/tests/wine/devil_forward/build.sh")
 status64=passed
 KORVALIN_SETUP=$setup64 "$root/tests/wine/run.sh" "$exe64" "$devil64" "$render" ||

@@ -23,6 +23,8 @@ MENU_HEIGHT=""
 wine_cleanup() {
     local status=$?
     "$WINE_SERVER" -k 2>/dev/null || true
+    # A prefix of the test's own goes with its server's folder; the run's is the runner's.
+    [[ "$WINEPREFIX" != "$E2E_TMP"/* ]] || remove_wine_server_folder "$WINEPREFIX"
     (exit "$status")
     e2e_cleanup
 }
@@ -60,19 +62,22 @@ start_wine_app() {
     MENU_HEIGHT="$(menu_bar_height)"
 }
 
-# Prints the menu bar's height: the rows above the client area's first black row, looked for
-# near the left edge (clear of a model in the middle) until the client area is first painted.
+# Prints the menu bar's height: the rows above the window's first row that is black from edge to
+# edge (the client area's top; the menu titles' text is black too, and where it starts depends on
+# Wine's menu layout), polled until the bar (its top row not black) and the client area are first
+# painted.
 menu_bar_height() {
     local x y w h shot="$E2E_TMP/menu-poll.png" row i
     read -r x y w h <<<"$(window_geometry "$window")"
     for ((i = 0; i < 80; i++)); do
         screenshot "$shot"
-        for ((row = 1; row < 60; row++)); do
-            is_black "$(pixel "$shot" $((x + 8)) $((y + row)))" && {
-                echo "$row"
-                return 0
-            }
-        done
+        row="$(convert "$shot" -crop "${w}x60+${x}+${y}" +repage -depth 8 txt:- | awk -F '[,:]' '
+            NR > 1 && !/#000000/ { lit[$2] = 1 }
+            END { if (0 in lit) for (r = 1; r < 60; r++) if (!(r in lit)) { print r; exit } }')"
+        [[ -n "$row" ]] && {
+            echo "$row"
+            return 0
+        }
         sleep 0.25
     done
     fail "no black client area below the menu bar within 20 s"
@@ -94,6 +99,14 @@ wine_menu() {
 }
 readonly FILE_MENU=16 OPTIONS_MENU=60
 readonly OPEN_ITEM=30 TEXTURES_ITEM=47 QUIT_ITEM=64 SENSITIVITY_ITEM=30
+
+# press_return_in WINDOW: Return, sent to a dialog or message box. Wine may close the box on the
+# key's press already, so a release that finds no window is no fault; the caller checks what the
+# key did.
+press_return_in() {
+    xdotool keydown --window "$1" Return
+    xdotool keyup --window "$1" Return 2>/dev/null || true
+}
 
 # enter_text TEXT: into the control with the focus. xdotool's typing reaches Wine with the
 # keyboard's own letters only, so other text is pasted from the X clipboard, which an xclip of

@@ -27,6 +27,7 @@ export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 cleanup() {
     local status=$?
     "$WINE_SERVER" -k 2>/dev/null || true
+    remove_wine_server_folder "$WINEPREFIX"
     rm -rf -- "$work"
     exit "$status"
 }

@@ -40,7 +40,7 @@ for case in "--version 0" "--help 0" "--textures 2"; do
     read -r _ _ w h <<<"$(window_geometry "$box")"
     ((w < 600)) || fail "$argument: a window ${w}x$h, not a message box"
     sleep 0.5
-    xdotool key --window "$box" Return
+    press_return_in "$box"
     wait_for_app_exit 20
     expect_exit_status "$status"
     log "$argument: a ${w}x$h box captioned Korvalin, status $status"

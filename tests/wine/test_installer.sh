@@ -54,9 +54,9 @@ cp "$APP_FOLDER/DevIL.dll" "$program/DevIL.dll"
 folder="$(new_folder opened)"
 printf '0.1\r\n2\r\n%s' "$(windows_path "$program/samples")" >"$folder/Korvalin.ini"
 cp "$program/samples/cube.msh" "$folder/model.msh"
-# Windows merges the user's classes into HKEY_CLASSES_ROOT, which Explorer reads; Wine 8 does
-# not, so "start" on the file finds no type here. The open command registered for the type is
-# run as Explorer runs it: %1 replaced by the file's name.
+# Windows merges the user's classes into HKEY_CLASSES_ROOT, which Explorer reads; Wine (8 at
+# least) does not, so "start" on the file may find no type here. The open command registered for
+# the type is run as Explorer runs it: %1 replaced by the file's name.
 command="$(registry_value 'HKCU\Software\Classes\Korvalin.MeshFile\shell\open\command')"
 command="${command//%1/$(windows_path "$folder/model.msh")}"
 [[ "$command" =~ ^\"([^\"]+)\"\ \"([^\"]+)\"$ ]] || fail "open command '$command' is not \"EXE\" \"FILE\""

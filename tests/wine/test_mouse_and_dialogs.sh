@@ -50,7 +50,7 @@ dialog="$(wait_for_window Sensitivity 20)"
 sleep 0.5
 click_in "$dialog" 57 45 # the mouse slider's thumb
 xdotool key End
-click_in "$dialog" 269 22 # OK
+press_return_in "$dialog" # OK, the default button
 wait_for_window_gone Sensitivity 10
 
 wine_menu $FILE_MENU $TEXTURES_ITEM

@@ -17,7 +17,7 @@ open_through_dialog "$folder/notes.msh"
 box="$(wait_for_window Error 20)"
 sleep 0.5
 app_is_running || fail "korvalin.exe ended without waiting for OK on the Error box"
-xdotool key --window "$box" Return
+press_return_in "$box"
 wait_for_app_exit 20
 expect_exit_status 1
 expect_file_bytes "$folder/Korvalin.ini" "$SETTINGS"

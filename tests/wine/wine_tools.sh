@@ -16,3 +16,13 @@ make_wine_prefix() {
     (unset DISPLAY && WINEPREFIX="$1" timeout 300 "$WINE_LOADER" wineboot --init) >"$2" 2>&1 &&
         WINEPREFIX="$1" "$WINE_SERVER" -w
 }
+
+# remove_wine_server_folder PREFIX: Debian's wineserver keeps its socket in a folder of its own
+# in the temporary folder, named in the prefix's file "wineserver", and leaves it behind; this
+# removes it once the prefix's wineserver has ended.
+remove_wine_server_folder() {
+    local name=""
+    [[ -f "$1/wineserver" ]] && name=$(<"$1/wineserver")
+    [[ "$name" =~ ^wine-[A-Za-z0-9]+$ ]] && rm -rf -- "${TMPDIR:-/tmp}/$name"
+    return 0
+}
