@@ -10,7 +10,9 @@
 // The number scanning against the C library's sscanf with the literal pattern, on the same
 // line: any difference in the count returned or in a stored byte is a finding. The first input
 // byte picks the scan (ints with a reader keyword, floats, or a word) and its count or field
-// size; the rest, up to a zero byte and at most 255 characters, is the line.
+// size; the rest, up to a zero byte and at most 255 characters, is the line. On a library that
+// departs from the C standard where the scanner follows it (glibc 2.36 stops "nan(12)" after
+// "nan" and "0b101" after the "0"), lines holding those shapes are not compared.
 
 namespace {
 
@@ -59,7 +61,35 @@ void preload(void* fields, std::size_t size) {
     std::memcpy(fields, words, size);
 }
 
+bool holdsIgnoringCase(const char* line, const char* piece) {
+    for (; *line != '\0'; ++line) {
+        std::size_t i = 0;
+        while (piece[i] != '\0' && (line[i] | 0x20) == piece[i])
+            ++i;
+        if (piece[i] == '\0') return true;
+    }
+    return false;
+}
+
+bool libraryStopsNanBeforePayload() {
+    static const bool stops = [] {
+        float value = 0.0f;
+        int end = 0;
+        return std::sscanf("nan(1)", "%f%n", &value, &end) != 1 || end != 6;
+    }();
+    return stops;
+}
+
+bool libraryReadsNoBinaryPrefix() {
+    static const bool readsNone = [] {
+        int value = 0;
+        return std::sscanf("0b1", "%i", &value) != 1 || value != 1;
+    }();
+    return readsNone;
+}
+
 void compareInts(const char* line, int selector) {
+    if (libraryReadsNoBinaryPrefix() && holdsIgnoringCase(line, "0b")) return;
     const int count = 1 + selector % maxInts;
     const char* keyword = readerKeywords[(selector / maxInts) % keywordCount];
     std::string pattern = keyword;
@@ -83,6 +113,7 @@ void compareInts(const char* line, int selector) {
 }
 
 void compareFloats(const char* line, int selector) {
+    if (libraryStopsNanBeforePayload() && holdsIgnoringCase(line, "nan(")) return;
     const int count = 1 + selector % maxFloats;
     std::string pattern = "%f";
     for (int i = 1; i < count; ++i)

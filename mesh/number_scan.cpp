@@ -2,36 +2,23 @@
 
 #include <bit>
 #include <charconv>
+#include <climits>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <system_error>
 
-// Each fast path reads the line from the left and stores only values it knows to be exactly what
-// sscanf stores for the same field; when it meets a token it cannot decide it reports kUnsure,
-// and sscanf itself runs on the line with the literal pattern, storing the same values again
-// and deciding the rest.
+// The fields are read from the left, as sscanf reads them. A token of a shape real files hold
+// is decided here, storing exactly what sscanf stores for it; any other goes to sscanf alone,
+// one field at a time ("%n" tells where the next one starts), except the two shapes on which C
+// libraries disagree: there the scanner follows the C standard and newer glibc itself, so a file
+// gives the same numbers everywhere.
 
 namespace {
 
-constexpr int kUnsure = -2; // neither EOF nor a count
-
-constexpr int kMaxInts = 3;
-constexpr int kMaxFloats = 8;
 constexpr std::size_t kMaxLineLength = 255; // what a reader hands out of a longer line
-
-constexpr const char* kIntPatterns[kMaxInts + 1] = {"", "%i", "%i %i", "%i %i %i"};
-constexpr const char* kIntSuffixes[kMaxInts + 1] = {"", " %i", " %i %i", " %i %i %i"};
-constexpr const char* kFloatPatterns[kMaxFloats + 1] = {"",
-                                                        "%f",
-                                                        "%f %f",
-                                                        "%f %f %f",
-                                                        "%f %f %f %f",
-                                                        "%f %f %f %f %f",
-                                                        "%f %f %f %f %f %f",
-                                                        "%f %f %f %f %f %f %f",
-                                                        "%f %f %f %f %f %f %f %f"};
 
 // isspace() of the C locale: space, \t, \n, \v, \f, \r.
 inline bool isBlank(char c) {
@@ -100,43 +87,63 @@ inline bool isLiteralKeywordChar(char c) {
     return !isBlank(c) && c != '%' && static_cast<unsigned char>(c) < 0x80;
 }
 
-int scanIntsFast(const char* line, const char* keyword, int* values, int count) {
-    const char* p = line;
-    if (*keyword != '\0' && isBlankLine(line)) return kUnsure;
-    for (const char* k = keyword; *k != '\0'; ++k, ++p) {
-        if (!isLiteralKeywordChar(*k)) return kUnsure;
-        if (*p != *k) return *p == '\0' ? EOF : 0;
+// Where the numbers after the keyword start, or nullptr with result set to what sscanf returns
+// when the keyword does not match.
+const char* matchKeyword(const char* line, const char* keyword, int& result) {
+    if (*keyword == '\0') return line;
+    bool literal = !isBlankLine(line);
+    for (const char* k = keyword; literal && *k != '\0'; ++k)
+        literal = isLiteralKeywordChar(*k);
+    if (literal) {
+        const char* p = line;
+        for (const char* k = keyword; *k != '\0'; ++k, ++p)
+            if (*p != *k) {
+                result = *p == '\0' ? EOF : 0;
+                return nullptr;
+            }
+        return p;
     }
-    int stored = 0;
-    for (; stored < count; ++stored) {
-        p = skipBlanks(p);
-        if (*p == '\0') break;
-        p = parseDecimalInt(p, values[stored]);
-        if (p == nullptr) return kUnsure;
-    }
-    return stored == 0 ? kUnsure : stored;
+    // sscanf matches it, and "%n" tells where it ended; a keyword that does not match never
+    // reaches the "%n".
+    const std::string pattern = std::string(keyword) + "%n";
+    int end = -1;
+    result = std::sscanf(line, pattern.c_str(), &end);
+    return end < 0 ? nullptr : line + end;
 }
 
-int scanIntsWithSscanf(const char* line, const char* keyword, int* values, int count) {
-    // Unreached fields keep their value: start the slots from the caller's values.
-    int slots[kMaxInts] = {};
-    std::memcpy(slots, values, count * sizeof(int));
+// "[sign]0b" or "0B" and binary digits, which the C standard's %i reads (as newer glibc does)
+// and glibc 2.36 stops after the "0". As with "0x", the prefix alone reads 0. nullptr for any
+// other token.
+const char* parseBinaryInt(const char* p, int& value) {
+    const bool negative = *p == '-';
+    p += *p == '-' || *p == '+';
+    if (p[0] != '0' || (p[1] | 0x20) != 'b') return nullptr;
+    p += 2;
+    // The magnitude of LONG_MIN; one past it stands for any larger number.
+    constexpr auto limit = static_cast<unsigned long long>(LONG_MAX) + 1;
+    unsigned long long magnitude = 0;
+    for (; *p == '0' || *p == '1'; ++p)
+        magnitude = magnitude > limit / 2 ? limit + 1 : magnitude * 2 + (*p - '0');
+    // strtol's long, held at its limits, then its low bits as glibc stores it in an int.
+    long asLong;
+    if (negative)
+        asLong = magnitude >= limit ? LONG_MIN : -static_cast<long>(magnitude);
+    else
+        asLong = magnitude >= limit ? LONG_MAX : static_cast<long>(magnitude);
+    value = static_cast<int>(asLong);
+    return p;
+}
 
-    const std::size_t keywordLength = std::strlen(keyword);
-    char shortPattern[256 + sizeof " %i %i %i"];
-    std::string longPattern;
-    const char* pattern = kIntPatterns[count];
-    if (keywordLength > 0 && keywordLength < 256) {
-        std::memcpy(shortPattern, keyword, keywordLength);
-        std::strcpy(shortPattern + keywordLength, kIntSuffixes[count]);
-        pattern = shortPattern;
-    } else if (keywordLength > 0) {
-        longPattern = std::string(keyword, keywordLength) + kIntSuffixes[count];
-        pattern = longPattern.c_str();
-    }
-    const int result = std::sscanf(line, pattern, &slots[0], &slots[1], &slots[2]);
-    std::memcpy(values, slots, count * sizeof(int));
-    return result;
+// One %i field that parseDecimalInt cannot decide, read by sscanf unless it is binary. Returns
+// the end of the field, or nullptr with failure set to what sscanf returns for it.
+[[gnu::noinline]] const char* scanOtherInt(const char* p, int& value, int& failure) {
+    if (const char* end = parseBinaryInt(p, value)) return end;
+    int read = 0;
+    int end = -1;
+    failure = std::sscanf(p, "%i%n", &read, &end);
+    if (end < 0) return nullptr;
+    value = read;
+    return p + end;
 }
 
 // --- %f ---------------------------------------------------------------------------------------
@@ -295,26 +302,41 @@ const char* parseDecimalFloat(const char* p, float& value) {
     return end != nullptr ? end : parseDecimalFloat(p, value);
 }
 
-int scanFloatsFast(const char* line, float* values, int count) {
-    const char* p = line;
-    int stored = 0;
-    for (; stored < count; ++stored) {
-        p = skipBlanks(p);
-        if (*p == '\0') break;
-        const char* end = parseFloatToken(p, values[stored]);
-        if (end == nullptr) return kUnsure;
-        p = end;
-    }
-    return stored == 0 ? kUnsure : stored;
+// "[sign]nan(" then letters, digits and underscores, then ")": read whole by the C standard's
+// %f, as by newer glibc, where glibc 2.36 stops after "nan". The value is strtof's (every glibc
+// gives the payload the same bits). nullptr for any other token; refused when the parenthesis
+// is not closed, which matches nothing.
+const char* parseNanWithPayload(const char* p, float& value, bool& refused) {
+    const char* name = p + (*p == '-' || *p == '+');
+    if ((name[0] | 0x20) != 'n' || (name[1] | 0x20) != 'a' || (name[2] | 0x20) != 'n' ||
+        name[3] != '(')
+        return nullptr;
+    const char* close = name + 4;
+    while (isDigit(*close) || static_cast<unsigned char>((*close | 0x20) - 'a') < 26 ||
+           *close == '_')
+        ++close;
+    refused = *close != ')';
+    if (refused) return nullptr;
+    value = std::strtof(p, nullptr);
+    return close + 1;
 }
 
-int scanFloatsWithSscanf(const char* line, float* values, int count) {
-    float s[kMaxFloats] = {};
-    std::memcpy(s, values, count * sizeof(float));
-    const int result = std::sscanf(line, kFloatPatterns[count], &s[0], &s[1], &s[2], &s[3], &s[4],
-                                   &s[5], &s[6], &s[7]);
-    std::memcpy(values, s, count * sizeof(float));
-    return result;
+// One %f field that parseFloatToken cannot decide, read by sscanf unless it is a NaN with a
+// payload. Returns the end of the field, or nullptr with failure set to what sscanf returns
+// for it.
+[[gnu::noinline]] const char* scanOtherFloat(const char* p, float& value, int& failure) {
+    bool refused = false;
+    if (const char* end = parseNanWithPayload(p, value, refused)) return end;
+    if (refused) {
+        failure = 0;
+        return nullptr;
+    }
+    float read = 0.0f;
+    int end = -1;
+    failure = std::sscanf(p, "%f%n", &read, &end);
+    if (end < 0) return nullptr;
+    value = read;
+    return p + end;
 }
 
 // --- lines straight from a reader's text ---------------------------------------------------
@@ -358,14 +380,37 @@ const char* scanIntsInText(const char* text, int* values, int count, int& result
                             [](const char* p, int& value) { return parseDecimalInt(p, value); });
 }
 
+// Both loops go field by field as sscanf does: blanks skipped, then a field read; a field that
+// does not match ends the scan. A blank line, or one that ends before the first field, is EOF.
 int scanInts(const char* line, const char* keyword, int* values, int count) {
-    const int result = scanIntsFast(line, keyword, values, count);
-    return result != kUnsure ? result : scanIntsWithSscanf(line, keyword, values, count);
+    int result = 0;
+    const char* p = matchKeyword(line, keyword, result);
+    if (p == nullptr) return result;
+    int stored = 0;
+    for (; stored < count; ++stored) {
+        p = skipBlanks(p);
+        if (*p == '\0') break;
+        const char* end = parseDecimalInt(p, values[stored]);
+        if (end == nullptr) end = scanOtherInt(p, values[stored], result);
+        if (end == nullptr) return stored == 0 ? result : stored;
+        p = end;
+    }
+    return stored == 0 ? EOF : stored;
 }
 
 int scanFloats(const char* line, float* values, int count) {
-    const int result = scanFloatsFast(line, values, count);
-    return result != kUnsure ? result : scanFloatsWithSscanf(line, values, count);
+    const char* p = line;
+    int stored = 0;
+    for (; stored < count; ++stored) {
+        p = skipBlanks(p);
+        if (*p == '\0') break;
+        int failure = 0;
+        const char* end = parseFloatToken(p, values[stored]);
+        if (end == nullptr) end = scanOtherFloat(p, values[stored], failure);
+        if (end == nullptr) return stored == 0 ? failure : stored;
+        p = end;
+    }
+    return stored == 0 ? EOF : stored;
 }
 
 // %s needs no fallback: it copies the first run of non-blank bytes as they are.

@@ -4,7 +4,9 @@
 
 // Scans one zero-terminated line the way the C library's sscanf does with the equivalent
 // pattern, storing exactly the values and returning exactly the count (or EOF) that sscanf
-// would. Common decimal forms take a fast path; anything else is handed to sscanf itself.
+// would. Where C libraries differ ("nan(12)", "0b101"; glibc 2.36 stops both early), the
+// values and count are those of the C standard and newer glibc, on every library. Common
+// decimal forms take a fast path; most other tokens are handed to sscanf itself.
 
 // Pattern: keyword followed by count times " %i" ("GEOM %i %i"); an empty keyword gives
 // "%i %i %i" for count 3. count is 1 to 3.

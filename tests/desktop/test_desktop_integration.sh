@@ -24,8 +24,15 @@ desktop=$share/applications/org.korvalin.Korvalin.desktop
 desktop-file-validate "$desktop" || fail "desktop-file-validate reports errors"
 grep -qx 'Exec=korvalin %f' "$desktop" || fail "the entry does not open a file: $(grep Exec "$desktop")"
 grep -qx 'MimeType=model/x-korvalin-mesh;' "$desktop" || fail "the entry names no mesh type"
-appstreamcli validate --no-net "$share/metainfo/org.korvalin.Korvalin.metainfo.xml" ||
-    fail "appstreamcli reports errors"
+# AppStream 1.0 warns when a component names no homepage (0.16 does not). Korvalin has no web
+# site, and an address made up for the validator would send software centres' users nowhere:
+# that one warning is let pass, by name. Any other warning, and any error, still fails.
+if ! report=$(appstreamcli validate --no-net "$share/metainfo/org.korvalin.Korvalin.metainfo.xml" 2>&1); then
+    others=$(grep -E '^[EW]: ' <<<"$report" | grep -v ':~: url-homepage-missing$' || true)
+    [[ -z $others && $report == *url-homepage-missing* ]] ||
+        fail "appstreamcli reports errors or warnings:
+$report"
+fi
 
 # Our XML over the base types alone, so nothing installed on this machine, nor the user's own
 # database, has a say.

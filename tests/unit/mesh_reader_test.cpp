@@ -1,6 +1,10 @@
 #include "tests/support/worked_example.h"
 #include "tests/unit/mesh_test_support.h"
 
+#include <bit>
+#include <cstdint>
+#include <cstdlib>
+
 namespace {
 
 std::string withCrLf(const std::string& text) {
@@ -199,6 +203,22 @@ TEST_F(GroupBlocks, ShortAndOddNumberLinesKeepWhatTheyDoNotSet) {
     EXPECT_EQ(t[1].indices[2], 1);
     EXPECT_EQ(t[2].indices[1], 5);
     EXPECT_EQ(t[2].indices[2], 0);
+}
+
+// Shapes on which C libraries differ read the same on every one: a NaN with its payload, and a
+// binary corner number, each followed by the rest of its line.
+TEST_F(GroupBlocks, PayloadNansAndBinaryNumbersReadAsTheStandardHasThem) {
+    ASSERT_TRUE(load("MSHX1\nGROUPS 1\nGEOM 1 1\nnan(12) -NAN(7) 3 4 5 6 7 8\n0b1 0B10 0\n"));
+    const MeshVertex& v = group(0).vertices[0];
+    const auto bits = [](float value) { return std::bit_cast<std::uint32_t>(value); };
+    EXPECT_EQ(bits(v.x), bits(std::strtof("nan(12)", nullptr)));
+    EXPECT_EQ(bits(v.y), bits(std::strtof("-NAN(7)", nullptr)));
+    EXPECT_EQ(v.z, 3.0f);
+    EXPECT_EQ(v.v, 8.0f);
+    const MeshTriangle& t = group(0).triangles[0];
+    EXPECT_EQ(t.indices[0], 1);
+    EXPECT_EQ(t.indices[1], 2);
+    EXPECT_EQ(t.indices[2], 0);
 }
 
 TEST_F(GroupBlocks, MaterialAndTextureLinesWithoutANumberKeepTheDefaults) {

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <initializer_list>
 #include <iterator>
@@ -17,7 +18,8 @@
 
 // The C library's sscanf with the literal pattern is the reference everywhere: the differential
 // tests generate lines and compare counts and stored bytes; the named cases pin down the glibc
-// behaviour a reader relies on.
+// behaviour a reader relies on. Where an older glibc departs from the C standard, the scanner
+// follows the standard, so those lines are compared only with a library that does too.
 
 namespace {
 
@@ -80,6 +82,45 @@ std::string describeFloats(int result, const float* values) {
     return out;
 }
 
+// --- departures of older C libraries -----------------------------------------------------------
+
+// glibc 2.36's %f stops "nan(12)" after "nan", where the C standard (and newer glibc) reads the
+// parenthesised payload with it; its %i stops "0b101" after the "0", where the standard reads a
+// binary number. The scanner reads both as the standard does on every library, so on a library
+// that departs, a line holding either shape is left out of the comparison with its sscanf; the
+// named cases check those lines on every library.
+bool libraryStopsNanBeforePayload() {
+    static const bool stops = [] {
+        float value = 0.0f;
+        int end = 0;
+        return std::sscanf("nan(1)", "%f%n", &value, &end) != 1 || end != 6;
+    }();
+    return stops;
+}
+
+bool libraryReadsNoBinaryPrefix() {
+    static const bool readsNone = [] {
+        int value = 0;
+        return std::sscanf("0b1", "%i", &value) != 1 || value != 1;
+    }();
+    return readsNone;
+}
+
+bool holdsIgnoringCase(const std::string& line, const char* piece) {
+    std::string lower = line;
+    for (char& c : lower)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return lower.find(piece) != std::string::npos;
+}
+
+bool floatLineMeetsDeparture(const std::string& line) {
+    return libraryStopsNanBeforePayload() && holdsIgnoringCase(line, "nan(");
+}
+
+bool intLineMeetsDeparture(const std::string& line) {
+    return libraryReadsNoBinaryPrefix() && holdsIgnoringCase(line, "0b");
+}
+
 // --- references -------------------------------------------------------------------------------
 
 std::string intPattern(const std::string& keyword, int count) {
@@ -114,6 +155,7 @@ void preloadFloats(float* values, std::uint32_t salt) {
 
 ::testing::AssertionResult intsMatchSscanf(const std::string& line, const std::string& keyword,
                                            int count, std::uint32_t salt = 1) {
+    if (intLineMeetsDeparture(line)) return ::testing::AssertionSuccess();
     int expected[kMaxInts];
     int actual[kMaxInts];
     preloadInts(expected, salt);
@@ -132,6 +174,7 @@ void preloadFloats(float* values, std::uint32_t salt) {
 
 ::testing::AssertionResult floatsMatchSscanf(const std::string& line, int count,
                                              std::uint32_t salt = 1) {
+    if (floatLineMeetsDeparture(line)) return ::testing::AssertionSuccess();
     float expected[kMaxFloats];
     float actual[kMaxFloats];
     preloadFloats(expected, salt);
@@ -733,6 +776,23 @@ TEST(NumberScanInts, OctalAndHexIntegers) {
     expectInts("0xffffffff", "", 1, {1, {-1, -7, -7}});
 }
 
+// The binary prefix as the C standard reads it; like "0x", the prefix alone reads 0.
+TEST(NumberScanInts, BinaryIntegers) {
+    expectInts("0b101 -0B11 +0b1", "", 3, {3, {5, -3, 1}});
+    expectInts("GEOM 0b110\t0b0", "GEOM", 2, {2, {6, 0, -7}});
+    expectInts("0b 7 0b12", "", 3, {3, {0, 7, 1}});
+    expectInts("0b2 7", "", 2, {2, {0, 2, -7}});
+    expectInts("-0b 7", "", 2, {2, {0, 7, -7}});
+    expectInts("0bz 7", "", 2, {1, {0, -7, -7}});
+    expectInts("0b1x 7", "", 2, {1, {1, -7, -7}});
+    expectInts("00b1", "", 1, {1, {0, -7, -7}}); // octal 0, then "b1"
+    // Like any %i, the long strtol makes of it, held at the long's limits, then its low bits.
+    const std::string ones(64, '1');
+    expectInts("0b1" + std::string(32, '0') + " 0b" + ones + " -0b" + ones, "", 3, {3, {0, -1, 0}});
+    const std::string twoTo63 = "0b1" + std::string(63, '0');
+    expectInts(twoTo63 + " -" + twoTo63 + " 0b1" + std::string(64, '0'), "", 3, {3, {-1, 0, -1}});
+}
+
 TEST(NumberScanInts, OverflowKeepsLowBitsOfLong) {
     expectInts("2147483647 2147483648 -2147483649", "", 3, {3, {INT_MAX, INT_MIN, INT_MAX}});
     expectInts("4294967296 9999999999", "", 2, {2, {0, 1410065407, -7}});
@@ -816,13 +876,24 @@ TEST(NumberScanFloats, InfinityNanAndHex) {
     expectFloats("infinite 2", 2, {0, {-7.0f, -7.0f}}); // "infinit" then a wrong letter
     expectFloats("0x1p3 -0X1.8p-1 0x1p", 3, {3, {8.0f, -0.75f, 1.0f}});
     expectFloats("0x 2", 2, {0, {-7.0f, -7.0f}});
-    // The payload in parentheses is not read; the next field meets "(".
-    float values[2] = {-7.0f, -7.0f};
-    EXPECT_EQ(scanFloats("nan(12) 3", values, 2), 1);
-    EXPECT_TRUE(std::isnan(values[0]));
-    EXPECT_EQ(values[1], -7.0f);
-    EXPECT_TRUE(floatsMatchSscanf("nan(12) 3", 2));
     EXPECT_TRUE(floatsMatchSscanf("-nan NAN", 2));
+}
+
+// A NaN's payload in parentheses belongs to the field, with the bits strtof gives it; a
+// parenthesis left open, or holding a character no payload has, matches nothing.
+TEST(NumberScanFloats, NanPayloadsAsTheStandardReadsThem) {
+    const auto nan = [](const char* text) { return std::strtof(text, nullptr); };
+    expectFloats("nan(12) 3 -NAN(0x7) nan() NaN(a_Z9)\t+nan(077)", 6,
+                 {6,
+                  {nan("nan(12)"), 3.0f, nan("-NAN(0x7)"), nan("nan()"), nan("NaN(a_Z9)"),
+                   nan("nan(077)")}});
+    expectFloats("nan(12)x 3", 2, {1, {nan("nan(12)"), -7.0f}});
+    expectFloats("nan(1)(2) 3", 2, {1, {nan("nan(1)"), -7.0f}});
+    expectFloats("1 nan(12 3", 3, {1, {1.0f, -7.0f, -7.0f}});
+    expectFloats("nan( 3", 2, {0, {-7.0f, -7.0f}});
+    expectFloats("nan(1.5) 3", 2, {0, {-7.0f, -7.0f}});
+    expectFloats("nan(-1) 3", 2, {0, {-7.0f, -7.0f}});
+    expectFloats("nan(", 1, {0, {-7.0f}});
 }
 
 TEST(NumberScanFloats, EmptyAndBlankLines) {

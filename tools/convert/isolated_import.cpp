@@ -19,6 +19,7 @@
 #include <filesystem>
 #include <new>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -336,6 +337,14 @@ std::unique_ptr<aiScene> importIsolated(const std::string& inputPath,
     const int file = open(inputPath.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (file < 0) {
         error = "cannot open " + inputPath + ": " + std::strerror(errno);
+        return nullptr;
+    }
+    // No importer reads a model from a pipe, a device or a folder (assimp 5.2 waited on a pipe
+    // until the time limit, 5.4 does not open one): refused here, and said why.
+    struct stat facts {};
+    if (fstat(file, &facts) != 0 || !S_ISREG(facts.st_mode)) {
+        close(file);
+        error = inputPath + ": refused: not a regular file (a pipe, a device or a folder)";
         return nullptr;
     }
     IsolationLimits isolation;

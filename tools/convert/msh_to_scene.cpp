@@ -7,6 +7,8 @@
 #include "tools/convert/names.h"
 #include "tools/convert/png_image.h"
 
+#include <algorithm>
+#include <assimp/GltfMaterial.h>
 #include <assimp/material.h>
 #include <climits>
 #include <cmath>
@@ -173,15 +175,48 @@ void addColour(aiMaterial& target, const float* value, const char* key, unsigned
     target.AddProperty(&colour, 1, key, type, index);
 }
 
+bool isGltf(const OutputFormat& format) {
+    return std::strcmp(format.name, "gltf") == 0 || std::strcmp(format.name, "glb") == 0;
+}
+
+// glTF has no specular power. assimp 5.2 wrote it into the glossiness of an extension since
+// retired (power / 1000, read back as it was); 5.4 writes the current specular extension,
+// which holds the specular colour only, and reads the power back from the roughness, as
+// (1 - roughness)^2 * 1000. Both are given here, so that the power comes back from either:
+// left to the exporter, the roughness would come from the power and the specular colour
+// together, which no reader can part again.
+float gltfRoughness(float power) {
+    return 1.0f - std::sqrt(std::clamp(power, 0.0f, 1000.0f) / 1000.0f);
+}
+float gltfGlossiness(float power) {
+    return std::clamp(power, 0.0f, 1000.0f) / 1000.0f;
+}
+
 aiMaterial* sceneMaterial(const MeshMaterial& source, const std::string& name,
-                          const TextureImage* image) {
+                          const TextureImage* image, bool gltf) {
     auto* material = new aiMaterial;
     aiString text(name);
     material->AddProperty(&text, AI_MATKEY_NAME);
-    // The alpha goes as the opacity only: the glTF exporter multiplies the two.
-    const float opaqueDiffuse[4] = {source.diffuse[0], source.diffuse[1], source.diffuse[2], 1.0f};
-    addColour(*material, opaqueDiffuse, AI_MATKEY_COLOR_DIFFUSE);
-    material->AddProperty(&source.diffuse[3], 1, AI_MATKEY_OPACITY);
+    if (gltf) {
+        // The alpha in the colour itself, which becomes the base colour: assimp 5.2 multiplies
+        // an opacity into it, but 5.4 takes the diffuse colour again when it writes the
+        // specular colour, so an opacity would be lost there (or counted twice in 5.2).
+        addColour(*material, source.diffuse, AI_MATKEY_COLOR_DIFFUSE);
+        if (source.diffuse[3] < 1.0f) {
+            aiString blend("BLEND");
+            material->AddProperty(&blend, AI_MATKEY_GLTF_ALPHAMODE);
+        }
+        const float roughness = gltfRoughness(source.power);
+        material->AddProperty(&roughness, 1, AI_MATKEY_ROUGHNESS_FACTOR);
+        const float glossiness = gltfGlossiness(source.power);
+        material->AddProperty(&glossiness, 1, AI_MATKEY_GLOSSINESS_FACTOR);
+    } else {
+        // The alpha goes as the opacity only: the other formats keep it there.
+        const float opaqueDiffuse[4] = {source.diffuse[0], source.diffuse[1], source.diffuse[2],
+                                        1.0f};
+        addColour(*material, opaqueDiffuse, AI_MATKEY_COLOR_DIFFUSE);
+        material->AddProperty(&source.diffuse[3], 1, AI_MATKEY_OPACITY);
+    }
     addColour(*material, source.ambient, AI_MATKEY_COLOR_AMBIENT);
     addColour(*material, source.specular, AI_MATKEY_COLOR_SPECULAR);
     material->AddProperty(&source.power, 1, AI_MATKEY_SHININESS);
@@ -287,7 +322,7 @@ bool hasNormalsOfOtherLength() {
 void noteFormatLimits(const OutputFormat& format, const std::vector<std::pair<int, int>>& pairs,
                       Notes& notes) {
     const std::string name = format.name;
-    if ((name == "gltf" || name == "glb") && hasNormalsOfOtherLength())
+    if (isGltf(format) && hasNormalsOfOtherLength())
         notes.say("normals made unit length (glTF holds no others)");
     if (name.rfind("stl", 0) == 0)
         notes.say("left out: materials, textures and texture coordinates (STL holds none)");
@@ -298,7 +333,7 @@ void noteFormatLimits(const OutputFormat& format, const std::vector<std::pair<in
     for (auto [material, texture] : pairs) {
         const MeshMaterial& m = material > 0 ? meshScene.materials[material - 1] : defaultMaterial;
         bool ambientOwn = std::memcmp(m.ambient, m.diffuse, 3 * sizeof(float)) != 0;
-        if ((name == "gltf" || name == "glb") && ambientOwn)
+        if (isGltf(format) && ambientOwn)
             notes.say("left out: ambient colours unlike the diffuse colour (glTF has none)");
         bool tinted = m.diffuse[0] != 1 || m.diffuse[1] != 1 || m.diffuse[2] != 1;
         if ((name == "dae" || name == "collada") && texture > 0 && tinted)
@@ -336,9 +371,9 @@ std::unique_ptr<aiScene> mshToScene(const MshExport& settings, Notes& notes, std
     std::vector<aiMaterial*> sceneMaterials;
     for (std::size_t v = 0; v < variants.all().size(); ++v) {
         auto [material, texture] = variants.all()[v];
-        sceneMaterials.push_back(
-            sceneMaterial(material > 0 ? meshScene.materials[material - 1] : defaultMaterial,
-                          names[v], texture > 0 ? &images[texture] : nullptr));
+        sceneMaterials.push_back(sceneMaterial(
+            material > 0 ? meshScene.materials[material - 1] : defaultMaterial, names[v],
+            texture > 0 ? &images[texture] : nullptr, isGltf(*settings.format)));
     }
 
     auto scene = std::make_unique<aiScene>();

@@ -227,7 +227,7 @@ class Reader {
     }
     bool string(aiString& text) {
         std::uint32_t length = 0;
-        if (!get(length) || length >= MAXLEN) return false;
+        if (!get(length) || length >= sizeof text.data) return false;
         text.length = length;
         text.data[length] = '\0';
         return length == 0 || source(text.data, length);
