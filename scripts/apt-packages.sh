@@ -37,6 +37,11 @@ apt_update_once() {
   apt_lists_updated=yes
 }
 
+# After a change to the sources (a new architecture), the next install reads the lists again.
+forget_package_lists() {
+  apt_lists_updated=""
+}
+
 is_installed() {
   [ "$(dpkg-query -W -f='${Status}' "$1" 2>/dev/null)" = "install ok installed" ]
 }

@@ -39,7 +39,7 @@ fi
 
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
   $apt_sudo dpkg --add-architecture i386
-  apt_lists_updated="" # the lists have no i386 packages yet
+  forget_package_lists # the lists have no i386 packages yet
 fi
 install_packages wine32:i386 libgl1-mesa-dri:i386 libgl1:i386 libglx-mesa0:i386
 
