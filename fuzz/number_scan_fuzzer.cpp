@@ -1,4 +1,5 @@
 #include "mesh/number_scan.h"
+#include "tests/support/c_library_departures.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -69,23 +70,6 @@ bool holdsIgnoringCase(const char* line, const char* piece) {
         if (piece[i] == '\0') return true;
     }
     return false;
-}
-
-bool libraryStopsNanBeforePayload() {
-    static const bool stops = [] {
-        float value = 0.0f;
-        int end = 0;
-        return std::sscanf("nan(1)", "%f%n", &value, &end) != 1 || end != 6;
-    }();
-    return stops;
-}
-
-bool libraryReadsNoBinaryPrefix() {
-    static const bool readsNone = [] {
-        int value = 0;
-        return std::sscanf("0b1", "%i", &value) != 1 || value != 1;
-    }();
-    return readsNone;
 }
 
 void compareInts(const char* line, int selector) {

@@ -643,23 +643,29 @@ differing_pixels() {
     python3 "$E2E_TMP/image_tool.py" diff "$1" "$2" "${3:-0}" || fail "could not compare $1 and $2"
 }
 
-# settled_client_shot WINDOW FILE [TIMEOUT]: a client area screenshot once the picture has stopped
-# changing (two shots 0.3 s apart are the same), so that every event already sent has been drawn.
-settled_client_shot() {
-    local window="$1" file="$2" timeout="${3:-10}" i previous="$E2E_TMP/settle-a.png"
-    local current="$E2E_TMP/settle-b.png"
+# settled_shot FILE TIMEOUT SHOOT...: the screenshot that the command SHOOT... FILE takes, once
+# the picture has stopped changing (two shots 0.3 s apart are the same), so that every event
+# already sent has been drawn.
+settled_shot() {
+    local file="$1" timeout="$2" i previous="$E2E_TMP/settle-a.png" current="$E2E_TMP/settle-b.png"
+    shift 2
     sleep 0.3
-    client_shot "$window" "$previous"
+    "$@" "$previous"
     for ((i = 0; i < timeout * 10 / 3; i++)); do
         sleep 0.3
-        client_shot "$window" "$current"
+        "$@" "$current"
         if [[ "$(differing_pixels "$previous" "$current")" == 0 ]]; then
             mv -- "$current" "$file"
             return 0
         fi
         mv -- "$current" "$previous"
     done
-    fail "the client area kept changing for ${timeout} s"
+    fail "the picture kept changing for ${timeout} s"
+}
+
+# settled_client_shot WINDOW FILE [TIMEOUT]: a client area screenshot, settled.
+settled_client_shot() {
+    settled_shot "$2" "${3:-10}" client_shot "$1"
 }
 
 # wait_for_client_change WINDOW REFERENCE FILE [TIMEOUT]: waits until the client area differs from

@@ -38,7 +38,7 @@ scaled_client_geometry() {
 # expect_frame WHAT REFERENCE: the settled client area is REFERENCE, give or take rounding.
 expect_frame() {
     local what="$1" reference="$2" differing total
-    settled_scaled_shot "$E2E_TMP/$what.png"
+    settled_shot "$E2E_TMP/$what.png" 10 region_shot
     differing="$(differing_pixels "$reference" "$E2E_TMP/$what.png")"
     total=$((cw * ch))
     ((differing * 200 <= total)) ||
@@ -46,19 +46,9 @@ expect_frame() {
     log "$what: the ${cw}x${ch} client area is korvalin-render's frame ($differing pixels differ)"
 }
 
-settled_scaled_shot() {
-    local i previous="$E2E_TMP/settle-a.png" current="$E2E_TMP/settle-b.png"
-    import -window root -crop "${cw}x${ch}+${cx}+${cy}" +repage "$previous"
-    for ((i = 0; i < 30; i++)); do
-        sleep 0.3
-        import -window root -crop "${cw}x${ch}+${cx}+${cy}" +repage "$current"
-        if [[ "$(differing_pixels "$previous" "$current")" == 0 ]]; then
-            mv -- "$current" "$1"
-            return 0
-        fi
-        mv -- "$current" "$previous"
-    done
-    fail "the client area kept changing"
+# region_shot FILE: the client area as last measured, in pixels.
+region_shot() {
+    import -window root -crop "${cw}x${ch}+${cx}+${cy}" +repage "$1" || fail "screenshot failed"
 }
 
 E2E_SCREEN=1800x1300x24 start_xvfb
