@@ -1,5 +1,6 @@
 #include "platform/fltk/fltk_services.h"
 
+#include "platform/fltk/fltk_chooser_owner.h"
 #include "platform/fltk/fltk_dialog.h"
 #include "platform/fltk/fltk_gl_context.h"
 #include "platform/fltk/fltk_main_window.h"
@@ -205,6 +206,7 @@ void startInCurrentDirectory(Fl_Native_File_Chooser& chooser) {
 bool FltkServices::browseForFolder(const char* title, char* path, std::size_t pathSize) {
     path[0] = '\0';
     Fl_Native_File_Chooser chooser(Fl_Native_File_Chooser::BROWSE_DIRECTORY);
+    ChooserOwner chooserOwner(window);
     chooser.title(title);
     startInCurrentDirectory(chooser);
     if (chooser.show() != 0 || !chooser.filename()) return false;
@@ -222,14 +224,15 @@ bool isExistingFile(const char* path) {
 } // namespace
 
 // The chooser asks again while the name typed in names no existing file.
-bool FltkServices::openFileDialog(WindowHandle, const char* filterLabel, const char* filterPattern,
-                                  char* path, std::size_t pathSize) {
+bool FltkServices::openFileDialog(WindowHandle owner, const char* filterLabel,
+                                  const char* filterPattern, char* path, std::size_t pathSize) {
     path[0] = '\0';
     Fl_Native_File_Chooser chooser(Fl_Native_File_Chooser::BROWSE_FILE);
     std::string filter = std::string(filterLabel) + "\t" + filterPattern;
     chooser.filter(filter.c_str());
     startInCurrentDirectory(chooser);
     for (;;) {
+        ChooserOwner chooserOwner(isOurs(owner) ? window : nullptr);
         if (chooser.show() != 0 || !chooser.filename()) return false;
         const char* chosen = chooser.filename();
         if (!isExistingFile(chosen)) continue;
