@@ -4,6 +4,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 // dragQueryFile's index that asks for the number of files dropped.
 constexpr unsigned allDroppedFiles = 0xFFFFFFFFu;
@@ -89,6 +91,27 @@ class PlatformServices {
     virtual bool currentDirectory(char* buffer, std::size_t size) = 0;
     // Ends the process at once with this status: no cleanup of the program's own runs.
     virtual void exitProcess(int status) = 0;
+
+    // The services below serve the viewer's own keys, beyond what the window needs to work;
+    // a backend without them answers false, and those keys then do nothing.
+
+    // WM_TIMER with wParam id reaches the window every `milliseconds` until killTimer; setting a
+    // running timer again starts its wait anew.
+    virtual bool setTimer(WindowHandle, unsigned /*id*/, unsigned /*milliseconds*/) {
+        return false;
+    }
+    virtual bool killTimer(WindowHandle, unsigned /*id*/) { return false; }
+    // On: the client area alone covers the whole screen, without frame or menu bar. Off: the
+    // window is back as it was. Either way a WM_SIZE reports the new client size.
+    virtual bool setFullScreen(WindowHandle, bool /*fullScreen*/) { return false; }
+    // The user's pictures folder; false when the system names none or it does not fit size.
+    virtual bool picturesDirectory(char* /*buffer*/, std::size_t /*size*/) { return false; }
+    // Watches these files: when one of them is written, created, or replaced by a rename, a
+    // WM_FILE_CHANGED reaches the window, sent from the thread that runs the window. A new
+    // list replaces the old one; an empty list stops watching. False when nothing is watched.
+    virtual bool watchFiles(WindowHandle, const std::vector<std::string>& /*paths*/) {
+        return false;
+    }
 };
 
 PlatformServices& platformServices();
