@@ -1,4 +1,4 @@
-#include "tools/thumbnail_framing.h"
+#include "render/model_framing.h"
 
 #include "mesh/mesh_scene.h"
 

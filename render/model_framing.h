@@ -1,7 +1,7 @@
 #pragma once
 
-// The thumbnail's camera: where to put the eye so that a whole model fills the picture, whatever
-// its size and however far from the origin it lies. Arithmetic only, no GL.
+// Where to put the eye so that a whole model fills the picture, whatever its size and however far
+// from the origin it lies: the thumbnail's camera and the viewer's fit. Arithmetic only, no GL.
 
 class MeshScene;
 
