@@ -2,6 +2,7 @@
 
 #include "mesh/mesh_scene.h"
 #include "render/shading.h"
+#include "render/view_fit.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>
@@ -125,6 +126,8 @@ void applyCamera() {
               1.0);
     glRotated(meshScene.rotationY, 0.0, 1.0, 0.0);
     glRotated(meshScene.rotationZ, 0.0, 0.0, 1.0);
+    double centre[3];
+    if (fittedCentre(centre)) glTranslated(-centre[0], -centre[1], -centre[2]);
 }
 
 void renderScene() {

@@ -1,7 +1,8 @@
 #pragma once
 
 // Multiplies the view of meshScene's camera into the current matrix: the eye on the negative
-// X axis at cameraDistance, Z up, then the turns rotationY and rotationZ.
+// X axis at cameraDistance, Z up, then the turns rotationY and rotationZ; after a fit
+// (render/view_fit.h), all of it about the fitted centre instead of the origin.
 void applyCamera();
 
 // Draws meshScene once, group after group, and flushes; never swaps. Resolves material -1 to
