@@ -19,8 +19,8 @@ const GLubyte* glyphOf(char c) {
     return statusFont[c - statusFontFirst];
 }
 
-// Only what a band and bitmaps need; everything else is as the caller had it and is restored
-// with it.
+// Sets only what the band and the bitmaps depend on; leavePixelState gives all of it back, and
+// the matrices too.
 void enterPixelState(int width, int height) {
     glPushAttrib(GL_ALL_ATTRIB_BITS);
     glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);

@@ -22,6 +22,12 @@ double radians(float degrees) {
     return static_cast<double>(degrees) * std::acos(-1.0) / 180.0;
 }
 
+void multiply(const double (&a)[3][3], const double (&b)[3][3], double (&product)[3][3]) {
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 3; ++c)
+            product[r][c] = a[r][0] * b[0][c] + a[r][1] * b[1][c] + a[r][2] * b[2][c];
+}
+
 // The turn of applyCamera's view: gluLookAt from the negative x axis with z up (eye x = -y,
 // eye y = z, eye z = -x), then the turns about y and about z.
 void viewTurn(ViewTurn& turn) {
@@ -33,18 +39,8 @@ void viewTurn(ViewTurn& turn) {
     const double aboutZ[3][3] = {{cz, -sz, 0}, {sz, cz, 0}, {0, 0, 1}};
     const double lookAlongX[3][3] = {{0, -1, 0}, {0, 0, 1}, {-1, 0, 0}};
     double turned[3][3];
-    for (int r = 0; r < 3; ++r)
-        for (int c = 0; c < 3; ++c) {
-            turned[r][c] = 0;
-            for (int k = 0; k < 3; ++k)
-                turned[r][c] += aboutY[r][k] * aboutZ[k][c];
-        }
-    for (int r = 0; r < 3; ++r)
-        for (int c = 0; c < 3; ++c) {
-            turn[r][c] = 0;
-            for (int k = 0; k < 3; ++k)
-                turn[r][c] += lookAlongX[r][k] * turned[k][c];
-        }
+    multiply(aboutY, aboutZ, turned);
+    multiply(lookAlongX, turned, turn);
 }
 
 bool fitsAFloat(double value) {
@@ -68,8 +64,8 @@ bool fitView(int width, int height) {
     ViewTurn turn;
     viewTurn(turn);
     ModelBounds bounds = meshBounds(meshScene, turn);
-    // The framing is for a square picture: squeezed across by the aspect, the box fills the
-    // wider or narrower window as the square one.
+    // The framing is for a square picture: with the box squeezed across by the window's aspect,
+    // filling the square is filling the window.
     const double aspect = static_cast<double>(width) / height;
     bounds.min[0] /= aspect;
     bounds.max[0] /= aspect;
