@@ -5,7 +5,7 @@
 #include "platform/headless/egl_context.h"
 #include "render/draw_pass.h"
 #include "render/viewport.h"
-#include "tools/frame_capture.h"
+#include "render/frame_capture.h"
 #include "tools/thumbnail_guard.h"
 #include "tools/thumbnail_render.h"
 
