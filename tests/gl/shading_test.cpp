@@ -62,7 +62,7 @@ TEST_F(ShadingTest, ShadedTorusShowsItsFormWithOrWithoutNormals) {
     EXPECT_GT(distinctColours(frame()), shadedColours / 2) << "normals cleared";
 }
 
-TEST_F(ShadingTest, ColourIsDiffuseByTheNormalsAngleToTheEyePlusAThirdOfTheAmbient) {
+TEST_F(ShadingTest, ColourIsAShareOfDiffuseByTheNormalsAngleToTheEyePlusAShareOfAmbient) {
     setMaterials({{{}, {0.8f, 0.6f, 0.4f, 1}, {0.4f, 0.4f, 0.4f, 1}, {1, 1, 1, 1}, 10, {}}});
     const float c80 = std::cos(80 * std::acos(-1.0f) / 180),
                 s80 = std::sin(80 * std::acos(-1.0f) / 180);
@@ -81,7 +81,7 @@ TEST_F(ShadingTest, ColourIsDiffuseByTheNormalsAngleToTheEyePlusAThirdOfTheAmbie
         meshScene.rotationZ = c.turn;
         renderScene();
         expectColour({side / 2, side / 2},
-                     bytes(0.8f * c.lit + 0.12f, 0.6f * c.lit + 0.12f, 0.4f * c.lit + 0.12f),
+                     bytes(0.56f * c.lit + 0.12f, 0.42f * c.lit + 0.12f, 0.28f * c.lit + 0.12f),
                      "turned " + std::to_string(c.turn) + ", share " + std::to_string(c.lit));
     }
 }
