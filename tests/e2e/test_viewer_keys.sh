@@ -50,6 +50,17 @@ expect_change() {
         fail "$1: the picture did not change from $(basename "$2")"
 }
 
+# wait_for_window_size WIDTH HEIGHT WHAT: waits up to 5 s for the main window to take that size.
+wait_for_window_size() {
+    local i ww wh
+    for ((i = 0; i < 50; i++)); do
+        read -r _ _ ww wh <<<"$(window_geometry "$window")"
+        [[ "$ww x $wh" == "$1 x $2" ]] && return 0
+        sleep 0.1
+    done
+    fail "$3: the window is ${ww}x$wh, not $1x$2"
+}
+
 # The status line is drawn at the bottom; a key without an action takes it away.
 clear_status() {
     key q
@@ -138,12 +149,7 @@ expect_same hull-shown "$E2E_TMP/hull.png" 1
 # Full screen and back.
 read -r screen_w screen_h <<<"$(xdotool getdisplaygeometry)"
 key F11
-for ((i = 0; i < 50; i++)); do
-    read -r _ _ ww wh <<<"$(window_geometry "$window")"
-    [[ "$ww x $wh" == "$screen_w x $screen_h" ]] && break
-    sleep 0.1
-done
-[[ "$ww x $wh" == "$screen_w x $screen_h" ]] || fail "F11: the window is ${ww}x$wh, not the screen"
+wait_for_window_size "$screen_w" "$screen_h" "F11"
 # The picture is the one for the whole screen, as after any resize.
 "$render" --textures "$models" --size "${screen_w}x$screen_h" --resized "$models/hull.msh" \
     -o "$E2E_TMP/full-reference.png" || fail "korvalin-render could not draw the hull"
@@ -151,12 +157,7 @@ settled_shot "$E2E_TMP/full.png" 10 import -window root
 differing="$(differing_pixels "$E2E_TMP/full-reference.png" "$E2E_TMP/full.png" 1)"
 ((differing == 0)) || fail "F11: $differing pixels of the screen differ from the hull's frame"
 key F11
-for ((i = 0; i < 50; i++)); do
-    read -r _ _ ww wh <<<"$(window_geometry "$window")"
-    [[ "$ww x $wh" == "640 x 480" ]] && break
-    sleep 0.1
-done
-[[ "$ww x $wh" == "640 x 480" ]] || fail "F11 again: the window is ${ww}x$wh, not 640x480"
+wait_for_window_size 640 480 "F11 again"
 log "F11 filled the ${screen_w}x$screen_h screen and gave the window back"
 
 # The key list.
