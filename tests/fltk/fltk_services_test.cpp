@@ -387,12 +387,15 @@ TEST_F(FltkServicesWindow, FullScreenCoversTheScreenWithTheClientAreaAndComesBac
     const std::pair<int, int> windowed{clientWidth, clientHeight - menuBarHeight};
     ASSERT_EQ(lastSize(), windowed);
     ScreenRect before = screenRect(topWindow());
+    // FLTK makes the GL context again with a new X window: the same window has the same one.
+    const Window client = clientWindow();
 
     received.clear();
     ASSERT_TRUE(services.setFullScreen(window, true));
     ASSERT_TRUE(waitFor([&] { return lastSize() == std::make_pair(screen.w, screen.h); }))
         << "last WM_SIZE " << lastSize().first << "x" << lastSize().second;
     XSync(fl_display, False);
+    EXPECT_EQ(clientWindow(), client);
     EXPECT_EQ(screenRect(clientWindow()), screen);
     EXPECT_TRUE(services.makeCurrent(dc, context)) << "the GL context went";
 
@@ -402,6 +405,7 @@ TEST_F(FltkServicesWindow, FullScreenCoversTheScreenWithTheClientAreaAndComesBac
         << "last WM_SIZE " << lastSize().first << "x" << lastSize().second;
     XSync(fl_display, False);
     EXPECT_EQ(screenRect(topWindow()), before);
+    EXPECT_EQ(clientWindow(), client);
     EXPECT_EQ(screenRect(clientWindow()).y, before.y + menuBarHeight);
     EXPECT_TRUE(services.makeCurrent(dc, context)) << "the GL context went";
     EXPECT_FALSE(services.setFullScreen(nullptr, true));
