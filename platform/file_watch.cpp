@@ -32,7 +32,7 @@ bool splitPath(const std::string& path, FolderAndName& parts) {
     return !parts.name.empty() && parts.name != "." && parts.name != "..";
 }
 
-// Where a symbolic link leads in the end, or an empty text when the path is not one.
+// The path with every link on it followed; empty while there is no such file.
 std::string linkTarget(const std::string& path) {
     std::unique_ptr<char, decltype(&std::free)> resolved(realpath(path.c_str(), nullptr),
                                                          &std::free);

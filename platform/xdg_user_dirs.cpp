@@ -31,8 +31,14 @@ bool folderOfLine(std::string_view line, std::string_view key, const std::string
     if (!take(line, "=")) return false;
     skipBlanks(line);
     if (!take(line, "\"")) return false;
+    // "$HOME" alone is the home folder, as "$HOME/" is.
+    bool inHome = take(line, "$HOME/");
+    if (!inHome && line.substr(0, 6) == "$HOME\"") {
+        line.remove_prefix(5);
+        inHome = true;
+    }
     std::string path;
-    if (take(line, "$HOME/") || (take(line, "$HOME") && line.substr(0, 1) == "\"")) {
+    if (inHome) {
         if (home.empty()) return false;
         path = home + "/";
     } else if (line.substr(0, 1) != "/") {
