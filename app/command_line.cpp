@@ -36,6 +36,10 @@ CommandLine parseCommandLine(int argc, char** argv) {
         } else if (!optionsEnded && is(argument, "--textures") && i + 1 < argc &&
                    !result.texturesDir) {
             result.texturesDir = argv[++i];
+        } else if (!optionsEnded && is(argument, "--shaded")) {
+            result.shaded = true;
+        } else if (!optionsEnded && is(argument, "--watch")) {
+            result.watch = true;
         } else if ((!optionsEnded && looksLikeOption(argument)) || result.meshPath) {
             return badUsage();
         } else {

@@ -1,10 +1,12 @@
 // korvalin: the mesh viewer.
 #include "app/command_line.h"
 #include "app/command_line_output.h"
+#include "app/mesh_files.h"
 #include "app/viewer_state.h"
 #include "app/viewer_window.h"
 #include "platform/desktop_services.h"
 #include "platform/platform_services.h"
+#include "render/shading.h"
 #include "settings/open_mesh_command.h"
 #include "settings/settings_file.h"
 
@@ -42,12 +44,17 @@ int main(int argc, char** argv) {
     setPlatformServices(desktop.get());
     // The settings stay with the directory the viewer was started in, wherever it goes later.
     char startDirectory[256];
-    if (desktop->currentDirectory(startDirectory, sizeof startDirectory))
+    if (desktop->currentDirectory(startDirectory, sizeof startDirectory)) {
         buildSettingsPath(startDirectory);
+        startupFolder = startDirectory;
+    }
     loadSettings();
     if (commandLine.texturesDir) useTexturesDirectoryForThisRun(commandLine.texturesDir);
     if (!openViewerWindow()) return 1;
-    if (commandLine.meshPath) openMeshPath(mainWindow, commandLine.meshPath, paintEnabled);
+    if (commandLine.shaded) setShading(true);
+    setWatching(commandLine.watch);
+    if (commandLine.meshPath && openMeshPath(mainWindow, commandLine.meshPath, paintEnabled))
+        followShownMesh(mainWindow);
     Message message;
     while (desktop->getMessage(message))
         desktop->dispatchMessage(message);

@@ -4,3 +4,4 @@ WindowHandle mainWindow = nullptr;
 DeviceContextHandle deviceContext = nullptr;
 GLContextHandle glContext = nullptr;
 bool paintEnabled = false;
+std::string startupFolder;

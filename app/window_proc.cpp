@@ -1,5 +1,8 @@
 #include "app/window_proc.h"
 
+#include "app/mesh_files.h"
+#include "app/status_text.h"
+#include "app/viewer_keys.h"
 #include "app/viewer_state.h"
 #include "app/viewer_window.h"
 #include "mesh/mesh_scene.h"
@@ -7,6 +10,7 @@
 #include "platform/window_messages.h"
 #include "render/draw_pass.h"
 #include "render/mouse_orbit.h"
+#include "render/status_line.h"
 #include "render/viewport.h"
 #include "resources/about_text.h"
 #include "resources/command_ids.h"
@@ -17,12 +21,16 @@
 
 namespace {
 
+unsigned framesDrawn = 0;
+
 std::intptr_t paint(WindowHandle window, std::uintptr_t wParam, std::intptr_t lParam) {
     PlatformServices& platform = platformServices();
     if (!paintEnabled || !platform.validateRect(window))
         return platform.defaultWindowProc(window, WM_PAINT, wParam, lParam);
     renderScene();
+    drawStatusLine(statusText(), windowWidth, windowHeight);
     platform.swapBuffers(deviceContext);
+    ++framesDrawn;
     return 0;
 }
 
@@ -37,6 +45,7 @@ void runCommand(WindowHandle window, unsigned commandId) {
     switch (commandId) {
     case CMD_OPEN:
         openMeshCommand(mainWindow, paintEnabled);
+        followShownMesh(window);
         break;
     case CMD_TEXTURES_DIR:
         meshScene.chooseTexturesDirectory();
@@ -65,7 +74,7 @@ void openDroppedFile(DropHandle drop) {
     bool chosen = platform.dragQueryFile(drop, allDroppedFiles, nullptr, 0) > 0 &&
                   platform.dragQueryFile(drop, 0, path, sizeof path) > 0;
     platform.dragFinish(drop);
-    if (chosen) openMeshPath(mainWindow, path, paintEnabled);
+    if (chosen && openMeshPath(mainWindow, path, paintEnabled)) followShownMesh(mainWindow);
 }
 
 // A frame drawn at once, inside the handling of the message that asked for it.
@@ -104,10 +113,24 @@ bool isBlockedSystemCommand(std::uintptr_t command) {
     return command == SC_SCREENSAVE || command == SC_MONITORPOWER;
 }
 
-} // namespace
+// What the user does takes the status line away.
+bool isUserInput(unsigned message) {
+    switch (message) {
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+    case WM_COMMAND:
+    case WM_RBUTTONDOWN:
+    case WM_MOUSEWHEEL:
+        return true;
+    case WM_MOUSEMOVE:
+        return dragging;
+    default:
+        return false;
+    }
+}
 
-std::intptr_t viewerWindowProc(WindowHandle window, unsigned message, std::uintptr_t wParam,
-                               std::intptr_t lParam) {
+std::intptr_t handleMessage(WindowHandle window, unsigned message, std::uintptr_t wParam,
+                            std::intptr_t lParam) {
     auto parameter = static_cast<std::uintptr_t>(lParam);
     switch (message) {
     case WM_SIZE:
@@ -135,8 +158,30 @@ std::intptr_t viewerWindowProc(WindowHandle window, unsigned message, std::uintp
     case WM_SYSCOMMAND:
         if (isBlockedSystemCommand(wParam)) return 0;
         break;
+    case WM_KEYDOWN:
+        if (handleViewerKey(window, static_cast<unsigned>(wParam))) return 0;
+        break;
+    case WM_TIMER:
+        if (onWatchTimer(window, static_cast<unsigned>(wParam))) return 0;
+        break;
+    case WM_FILE_CHANGED:
+        onFileChanged(window);
+        return 0;
     default:
         break;
     }
     return platformServices().defaultWindowProc(window, message, wParam, lParam);
+}
+
+} // namespace
+
+std::intptr_t viewerWindowProc(WindowHandle window, unsigned message, std::uintptr_t wParam,
+                               std::intptr_t lParam) {
+    if (!isUserInput(message) || !clearStatus())
+        return handleMessage(window, message, wParam, lParam);
+    // A message that draws anyway draws without the status line; any other draws once for it.
+    unsigned framesBefore = framesDrawn;
+    std::intptr_t result = handleMessage(window, message, wParam, lParam);
+    if (framesDrawn == framesBefore) requestRepaint(window);
+    return result;
 }

@@ -47,6 +47,11 @@ struct MeshSections {
     bool hasGroups = false;
     bool hasMaterials = false;
     bool hasTextures = false;
+    std::vector<std::string> imagePaths;
+    // Set when the file replaces a shown mesh: its images take the shown mesh's texture names,
+    // so that mesh goes once nothing can refuse the file any more.
+    bool replacesShownMesh = false;
+    bool shownMeshReleased = false;
 };
 
 // The images a texture list names, with the GL name each becomes.
@@ -232,7 +237,12 @@ bool MeshFileReader::readTextureSection() {
     TextureList list;
     for (int number = 1; number <= count; ++number)
         readTextureEntry(number, images, list);
+    if (sections.replacesShownMesh) {
+        meshScene.releaseMesh();
+        sections.shownMeshReleased = true;
+    }
     if (count > 0) loadTextures(list.imagePaths, list.names);
+    sections.imagePaths = std::move(list.imagePaths);
     return true;
 }
 
@@ -249,7 +259,10 @@ void MeshFileReader::readTextureEntry(int number, TextureImageFinder& images, Te
     list.names.push_back(static_cast<unsigned>(number));
 }
 
+std::vector<std::string> imagesOfLastMesh;
+
 void commitSections(MeshSections& sections) {
+    imagesOfLastMesh = std::move(sections.imagePaths);
     if (sections.hasGroups) {
         meshScene.groups = std::move(sections.groups);
         meshScene.groupCount = sections.groupCount;
@@ -289,4 +302,21 @@ bool loadMesh(const char* path) {
     if (!readSections(in, sections, path)) return false;
     commitSections(sections);
     return true;
+}
+
+bool replaceMesh(const char* path) {
+    LineReader in;
+    if (!in.open(path)) return false;
+    if (std::strcmp(in.readLine(), "MSHX1") != 0) return false;
+    // Counts start at 0, as they would after releaseMesh.
+    MeshSections sections;
+    sections.replacesShownMesh = true;
+    if (!readSections(in, sections, path)) return false;
+    if (!sections.shownMeshReleased) meshScene.releaseMesh();
+    commitSections(sections);
+    return true;
+}
+
+const std::vector<std::string>& meshImagePaths() {
+    return imagesOfLastMesh;
 }

@@ -16,13 +16,17 @@ void beginDrag(WindowHandle window, int x, int y) {
 }
 
 void dragTo(int x, int y) {
-    auto dx = static_cast<float>(x - lastMouseX);
-    auto dy = static_cast<float>(y - lastMouseY);
+    int dx = x - lastMouseX;
+    int dy = y - lastMouseY;
     lastMouseX = x;
     lastMouseY = y;
+    turnBy(dx, dy);
+}
+
+void turnBy(int dx, int dy) {
     // Each product is rounded to a float before it is added.
-    float turnY = mouseSensitivity * dy;
-    float turnZ = mouseSensitivity * dx;
+    float turnY = mouseSensitivity * static_cast<float>(dy);
+    float turnZ = mouseSensitivity * static_cast<float>(dx);
     meshScene.rotationY = meshScene.rotationY - turnY;
     meshScene.rotationZ = meshScene.rotationZ + turnZ;
 }

@@ -11,6 +11,8 @@ extern int lastMouseY;
 void beginDrag(WindowHandle window, int x, int y);
 // Turns by mouseSensitivity degrees a pixel: down lowers rotationY, right raises rotationZ.
 void dragTo(int x, int y);
+// Turns as a drag by (dx, dy) pixels would.
+void turnBy(int dx, int dy);
 void endDrag();
 // Each notch away from the user brings the eye zoomSensitivity nearer.
 void zoomBy(int notches);

@@ -7,9 +7,6 @@ int windowWidth = 640;
 int windowHeight = 480;
 
 namespace {
-constexpr double fieldOfView = 70.0;
-// The single-precision 0.1, widened.
-constexpr double nearPlane = static_cast<double>(0.1f);
 constexpr double startupAspect = 4.0 / 3.0;
 // The same after a resize: a model seen from farther than 100 must not vanish.
 constexpr double farPlane = 1000.0;
@@ -17,7 +14,7 @@ constexpr double farPlane = 1000.0;
 void loadProjection(double aspect, double farPlane) {
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    gluPerspective(fieldOfView, aspect, nearPlane, farPlane);
+    gluPerspective(viewFieldOfView, aspect, viewNearPlane, farPlane);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
 }

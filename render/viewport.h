@@ -1,5 +1,10 @@
 #pragma once
 
+// The projection's vertical field of view in degrees, and its near plane (the single-precision
+// 0.1, widened).
+constexpr double viewFieldOfView = 70.0;
+constexpr double viewNearPlane = static_cast<double>(0.1f);
+
 // The client size as last given to resizeViewport.
 extern int windowWidth;
 extern int windowHeight;

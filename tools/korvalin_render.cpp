@@ -4,8 +4,9 @@
 #include "mesh/mesh_scene.h"
 #include "platform/headless/egl_context.h"
 #include "render/draw_pass.h"
+#include "render/frame_capture.h"
+#include "render/shading.h"
 #include "render/viewport.h"
-#include "tools/frame_capture.h"
 #include "tools/thumbnail_guard.h"
 #include "tools/thumbnail_render.h"
 
@@ -33,6 +34,7 @@ struct Options {
     float rotationZ = 0;
     float distance = 10.0f;
     bool resized = false;
+    bool shaded = false;
     bool viewOptions = false; // any of the options above was given
     int thumbnailSize = 0;    // thumbnail mode when not 0
 };
@@ -40,6 +42,7 @@ struct Options {
 int usage(std::FILE* out, int status) {
     std::fputs("usage: korvalin-render [--textures DIR] [--size WxH] [--rotation-y DEG]\n"
                "                       [--rotation-z DEG] [--distance D] [--resized]\n"
+               "                       [--shaded]\n"
                "                       FILE.msh -o OUT.png\n"
                "       korvalin-render --thumbnail SIZE FILE.msh -o OUT.png\n"
                "  --thumbnail SIZE  the whole model on a SIZE x SIZE picture (1 to 4096) with a\n"
@@ -76,6 +79,10 @@ bool parseOption(int argc, char** argv, int& i, Options& options) {
         options.viewOptions = true;
     if (std::strcmp(name, "--resized") == 0) {
         options.resized = true;
+        return true;
+    }
+    if (std::strcmp(name, "--shaded") == 0) {
+        options.shaded = true;
         return true;
     }
     if (i + 1 >= argc) return false;
@@ -120,6 +127,8 @@ void drawFrame(const Options& options) {
     resizeViewport(options.width, options.height);
     setupScene();
     if (options.resized) resizeViewport(options.width, options.height);
+    // The viewer's L key: a light at the eye.
+    if (options.shaded) setShading(true);
     meshScene.rotationY = options.rotationY;
     meshScene.rotationZ = options.rotationZ;
     meshScene.cameraDistance = options.distance;

@@ -5,9 +5,9 @@
 #include "mesh/texture_loader.h"
 #include "platform/headless/egl_context.h"
 #include "render/draw_pass.h"
+#include "render/frame_capture.h"
+#include "render/model_framing.h"
 #include "render/viewport.h"
-#include "tools/frame_capture.h"
-#include "tools/thumbnail_framing.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>

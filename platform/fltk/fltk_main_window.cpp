@@ -1,5 +1,7 @@
 #include "platform/fltk/fltk_main_window.h"
 
+#include "platform/fltk/fltk_full_screen.h"
+#include "platform/fltk/fltk_keys.h"
 #include "platform/uri_list.h"
 #include "platform/window_messages.h"
 
@@ -11,6 +13,8 @@
 namespace {
 constexpr int menuBarHeight = 25;
 constexpr int rightButton = 3;
+// Windows runs a timer every 10 ms at most; a wait of 0 would keep the event loop spinning.
+constexpr unsigned shortestTimerMilliseconds = 10;
 } // namespace
 
 FltkClientArea::FltkClientArea(FltkMainWindow& owner, int x, int y, int width, int height)
@@ -24,7 +28,12 @@ void FltkClientArea::flush() {
 // A change of screen scale resizes in pixels while the size in FLTK's units stays.
 void FltkClientArea::resize(int x, int y, int width, int height) {
     Fl_Gl_Window::resize(x, y, width, height);
-    if (shown() && (pixel_w() != sentWidth || pixel_h() != sentHeight)) sendSize();
+    if (shown() && !sizeHeld && (pixel_w() != sentWidth || pixel_h() != sentHeight)) sendSize();
+}
+
+void FltkClientArea::holdSize(bool hold) {
+    sizeHeld = hold;
+    if (!hold && shown() && (pixel_w() != sentWidth || pixel_h() != sentHeight)) sendSize();
 }
 
 void FltkClientArea::sendSize() {
@@ -128,6 +137,8 @@ FltkMainWindow::FltkMainWindow(WindowProcedure procedure, const MenuTemplate* me
     int menuHeight = menu ? menuBarHeight : 0;
     if (menu) {
         menuBar = new Fl_Menu_Bar(0, 0, clientWidth, menuHeight);
+        // Keys are the client area's: FLTK 1.4's menu bar would take the focus on Tab.
+        menuBar->clear_visible_focus();
         buildMenu(*menu);
     }
     area = new FltkClientArea(*this, 0, menuHeight, clientWidth, clientHeight - menuHeight);
@@ -161,8 +172,22 @@ void FltkMainWindow::onCloseRequest(Fl_Widget* widget, void*) {
     static_cast<FltkMainWindow*>(widget)->send(WM_CLOSE, 0, 0);
 }
 
+// Keys come as FLTK routes them: to the focus (the client area, or the window itself after a
+// dialog) and up to this window, or as a shortcut when nothing here has the focus. They are
+// taken before the window's own handling, which would move the focus with the arrow keys.
+// While a modal dialog or box is up, the keys are its own.
+bool FltkMainWindow::deliverKey() {
+    if (closing || (Fl::modal() && Fl::modal() != this)) return false;
+    WindowKey key{};
+    if (!windowKeyFor(Fl::event_key(), Fl::event_state(), key)) return false;
+    // A repeat count of one: FLTK reports each repeat of a held key as a press of its own.
+    send(key.message, key.virtualKey, 1);
+    return true;
+}
+
 // Minimising and restoring report sizes as Windows does: 0 × 0 while minimised.
 int FltkMainWindow::handle(int event) {
+    if ((event == FL_KEYBOARD || event == FL_SHORTCUT) && deliverKey()) return 1;
     int handled = Fl_Window::handle(event);
     if (closing) return handled;
     if (event == FL_HIDE && shown() && !minimised) {
@@ -177,12 +202,128 @@ int FltkMainWindow::handle(int event) {
 
 void FltkMainWindow::closeWindow() {
     closing = true;
+    stopTimersAndWatch();
     hide();
 }
 
 FltkMainWindow::~FltkMainWindow() {
+    stopTimersAndWatch();
     for (const auto& drop : drops)
         Fl::remove_timeout(deliverDrop, drop.get());
+}
+
+void FltkMainWindow::stopTimersAndWatch() {
+    for (const auto& timer : timers)
+        Fl::remove_timeout(onTimer, timer.get());
+    timers.clear();
+    if (fileWatch.fd() >= 0) Fl::remove_fd(fileWatch.fd());
+    fileWatch.stop();
+}
+
+bool FltkMainWindow::setTimer(unsigned id, unsigned milliseconds) {
+    if (closing) return false;
+    auto found =
+        std::find_if(timers.begin(), timers.end(),
+                     [id](const std::unique_ptr<Timer>& timer) { return timer->id == id; });
+    Timer* timer = nullptr;
+    if (found == timers.end()) {
+        timers.push_back(std::make_unique<Timer>(Timer{this, id, 0.0}));
+        timer = timers.back().get();
+    } else {
+        timer = found->get();
+        Fl::remove_timeout(onTimer, timer);
+    }
+    timer->seconds = std::max(milliseconds, shortestTimerMilliseconds) / 1000.0;
+    Fl::add_timeout(timer->seconds, onTimer, timer);
+    return true;
+}
+
+bool FltkMainWindow::killTimer(unsigned id) {
+    auto found =
+        std::find_if(timers.begin(), timers.end(),
+                     [id](const std::unique_ptr<Timer>& timer) { return timer->id == id; });
+    if (found == timers.end()) return false;
+    Fl::remove_timeout(onTimer, found->get());
+    timers.erase(found);
+    return true;
+}
+
+// Set going again before the window procedure runs, which may kill or reset the timer.
+void FltkMainWindow::onTimer(void* data) {
+    auto* timer = static_cast<Timer*>(data);
+    Fl::repeat_timeout(timer->seconds, onTimer, timer);
+    timer->window->send(WM_TIMER, timer->id, 0);
+}
+
+// The menu bar above the client area, or the client area alone over the whole window; the
+// window's later resizing keeps that layout. The hidden menu bar grows with the client area
+// over it, so it gets its own height back.
+void FltkMainWindow::placeChildren() {
+    int top = 0;
+    if (menuBar) {
+        menuBar->resize(0, 0, w(), menuBarHeight);
+        if (fullScreen) {
+            menuBar->hide();
+        } else {
+            menuBar->show();
+            top = menuBarHeight;
+        }
+    }
+    area->resize(0, top, w(), h() - top);
+    init_sizes();
+}
+
+// The layout changes first and the window follows, at once when laid over the screen by hand,
+// later when the window manager or compositor does it: each reports its own size.
+bool FltkMainWindow::setFullScreen(bool on) {
+    if (closing || !shown()) return false;
+    if (on == fullScreen) {
+        area->sendSize();
+        return true;
+    }
+    bool byWindowSystem = windowSystemDoesFullScreen();
+    if (on && !byWindowSystem) {
+        windowedBounds = {x(), y(), w(), h()};
+        windowPosition(*this, windowedBounds.x, windowedBounds.y);
+    }
+    fullScreen = on;
+    area->holdSize(true);
+    placeChildren();
+    if (byWindowSystem) {
+        if (on)
+            fullscreen();
+        else
+            fullscreen_off();
+    } else if (on) {
+        int screenX = 0;
+        int screenY = 0;
+        int screenW = 0;
+        int screenH = 0;
+        Fl::screen_xywh(screenX, screenY, screenW, screenH, x() + w() / 2, y() + h() / 2);
+        placeWindow(*this, screenX, screenY, screenW, screenH);
+        // Above any other window, as no window manager raises it.
+        show();
+    } else {
+        placeWindow(*this, windowedBounds.x, windowedBounds.y, windowedBounds.w, windowedBounds.h);
+    }
+    area->holdSize(false);
+    return true;
+}
+
+bool FltkMainWindow::watchFiles(const std::vector<std::string>& paths) {
+    if (fileWatch.fd() >= 0) Fl::remove_fd(fileWatch.fd());
+    if (closing || !fileWatch.watch(paths)) {
+        fileWatch.stop();
+        return false;
+    }
+    Fl::add_fd(fileWatch.fd(), FL_READ, onFilesChanged, this);
+    return true;
+}
+
+// Called from the event loop, in the thread that runs the window, like every other message.
+void FltkMainWindow::onFilesChanged(int, void* data) {
+    auto* window = static_cast<FltkMainWindow*>(data);
+    if (window->fileWatch.readChanges()) window->send(WM_FILE_CHANGED, 0, 0);
 }
 
 void FltkMainWindow::receiveDrop(const char* text, int length) {

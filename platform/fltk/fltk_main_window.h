@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/file_watch.h"
 #include "platform/window_types.h"
 
 #include <FL/Fl_Gl_Window.H>
@@ -28,6 +29,9 @@ class FltkClientArea : public Fl_Gl_Window {
     // Reports the size in pixels, which the GL viewport covers: at a screen scale other than 1
     // FLTK's own units are not pixels.
     void sendSize();
+    // While held, resizing reports nothing; letting go reports the size if it changed, so that
+    // a change of layout made of several steps is one WM_SIZE.
+    void holdSize(bool hold);
 
   private:
     std::intptr_t pointerLParam();
@@ -38,6 +42,7 @@ class FltkClientArea : public Fl_Gl_Window {
 
     FltkMainWindow& owner;
     bool leaveTracked = false;
+    bool sizeHeld = false;
     int sentWidth = -1;
     int sentHeight = -1;
 };
@@ -62,17 +67,47 @@ class FltkMainWindow : public Fl_Window {
     const std::vector<std::string>* droppedFiles(DropHandle drop) const;
     void finishDrop(DropHandle drop);
 
+    // WM_TIMER with wParam id every `milliseconds`; setting a running timer starts it anew.
+    bool setTimer(unsigned id, unsigned milliseconds);
+    bool killTimer(unsigned id);
+    // The client area alone over the whole screen, or the window back as it was; either way
+    // the client area reports its new size.
+    bool setFullScreen(bool on);
+    // WM_FILE_CHANGED when one of these files changes; an empty list stops watching.
+    bool watchFiles(const std::vector<std::string>& paths);
+
   private:
     void buildMenu(const MenuTemplate& menu);
     static void onMenuItem(Fl_Widget* widget, void* commandId);
     static void onCloseRequest(Fl_Widget* widget, void*);
     static void deliverDrop(void* drop);
+    bool deliverKey();
+    void placeChildren();
+    void stopTimersAndWatch();
+    static void onTimer(void* timer);
+    static void onFilesChanged(int fd, void* window);
 
     struct Drop {
         FltkMainWindow* window;
         std::vector<std::string> files;
     };
     std::vector<std::unique_ptr<Drop>> drops;
+
+    struct Timer {
+        FltkMainWindow* window;
+        unsigned id;
+        double seconds;
+    };
+    std::vector<std::unique_ptr<Timer>> timers;
+
+    struct Bounds {
+        int x, y, w, h;
+    };
+    bool fullScreen = false;
+    // Where the window was before full screen, when it was laid over the screen by hand.
+    Bounds windowedBounds{};
+
+    FileWatch fileWatch;
 
     WindowProcedure procedure;
     Fl_Menu_Bar* menuBar = nullptr;

@@ -6,6 +6,7 @@
 #include "platform/fltk/fltk_main_window.h"
 #include "platform/fltk/fltk_message_box.h"
 #include "platform/window_messages.h"
+#include "platform/xdg_user_dirs.h"
 
 #include <FL/Fl.H>
 #include <FL/Fl_Native_File_Chooser.H>
@@ -292,4 +293,27 @@ unsigned FltkServices::dragQueryFile(DropHandle drop, unsigned index, char* path
 
 void FltkServices::dragFinish(DropHandle drop) {
     if (window) window->finishDrop(drop);
+}
+
+bool FltkServices::setTimer(WindowHandle handle, unsigned id, unsigned milliseconds) {
+    return isOurs(handle) && window->setTimer(id, milliseconds);
+}
+
+bool FltkServices::killTimer(WindowHandle handle, unsigned id) {
+    return isOurs(handle) && window->killTimer(id);
+}
+
+bool FltkServices::setFullScreen(WindowHandle handle, bool fullScreen) {
+    return isOurs(handle) && window->setFullScreen(fullScreen);
+}
+
+bool FltkServices::picturesDirectory(char* buffer, std::size_t size) {
+    std::string folder;
+    if (!picturesFolder(folder) || folder.size() >= size) return false;
+    std::memcpy(buffer, folder.c_str(), folder.size() + 1);
+    return true;
+}
+
+bool FltkServices::watchFiles(WindowHandle handle, const std::vector<std::string>& paths) {
+    return isOurs(handle) && window->watchFiles(paths);
 }

@@ -3,6 +3,7 @@
 #include "platform/platform_services.h"
 
 #include <string>
+#include <vector>
 
 class FltkDialog;
 class FltkMainWindow;
@@ -59,6 +60,12 @@ class FltkServices : public PlatformServices {
     bool trackMouseLeave(WindowHandle window) override;
     bool currentDirectory(char* buffer, std::size_t size) override;
     void exitProcess(int status) override;
+
+    bool setTimer(WindowHandle window, unsigned id, unsigned milliseconds) override;
+    bool killTimer(WindowHandle window, unsigned id) override;
+    bool setFullScreen(WindowHandle window, bool fullScreen) override;
+    bool picturesDirectory(char* buffer, std::size_t size) override;
+    bool watchFiles(WindowHandle window, const std::vector<std::string>& paths) override;
 
   private:
     bool isOurs(WindowHandle window) const;

@@ -323,3 +323,37 @@ TEST_F(MeshTexturesTest, AnEmptyTextureListStillAsksForTheFolder) {
 }
 
 } // namespace
+
+namespace {
+
+// A mesh read in place of a shown one: a refused file leaves the shown textures, an accepted one
+// ends with exactly its own names, as releaseMesh and loadMesh would.
+TEST_F(MeshTexturesTest, ReplacingAShownMeshKeepsItsTexturesUntilTheNewFileIsAccepted) {
+    writeImage(image("a.png"), 2, 3, red);
+    writeImage(image("b.png"), 4, 1, green);
+    writeImage(image("c.png"), 3, 3, blue);
+    meshScene.setTexturesDirectory(textures().c_str());
+    ASSERT_TRUE(loadMeshText(meshWithTextures({"a.png", "b.png", "c.png"})));
+
+    const std::string refused = folder.write("refused.msh", "MSHX1\nGROUPS 99999\n");
+    EXPECT_FALSE(replaceMesh(refused.c_str()));
+    EXPECT_EQ(meshScene.textureCount, 3);
+    expectTexture(3, 3, 3, blue);
+
+    const std::string next = folder.write("next.msh", meshWithTextures({"missing.png", "b.png"}));
+    ASSERT_TRUE(replaceMesh(next.c_str()));
+    EXPECT_EQ(meshScene.textureCount, 2);
+    EXPECT_FALSE(glIsTexture(1));
+    expectTexture(2, 4, 1, green);
+    EXPECT_FALSE(glIsTexture(3));
+    // A missing image is watched all the same: it may turn up.
+    EXPECT_EQ(meshImagePaths(), (std::vector<std::string>{image("missing.png"), image("b.png")}));
+
+    const std::string plain = folder.write("plain.msh", "MSHX1\nGROUPS 0\n");
+    ASSERT_TRUE(replaceMesh(plain.c_str()));
+    EXPECT_EQ(meshScene.textureCount, 0);
+    EXPECT_FALSE(glIsTexture(2));
+    EXPECT_TRUE(meshImagePaths().empty());
+}
+
+} // namespace

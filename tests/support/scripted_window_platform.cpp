@@ -324,3 +324,28 @@ void ScriptedWindowPlatform::exitProcess(int status) {
     record("exitProcess " + std::to_string(status));
     exitStatus = status;
 }
+
+bool ScriptedWindowPlatform::setTimer(WindowHandle target, unsigned id, unsigned milliseconds) {
+    record("setTimer " + nameOf(target) + " " + std::to_string(id) + " " +
+           std::to_string(milliseconds));
+    return true;
+}
+
+bool ScriptedWindowPlatform::killTimer(WindowHandle target, unsigned id) {
+    record("killTimer " + nameOf(target) + " " + std::to_string(id));
+    return true;
+}
+
+bool ScriptedWindowPlatform::setFullScreen(WindowHandle target, bool fullScreen) {
+    record("setFullScreen " + nameOf(target) + " " + std::to_string(fullScreen));
+    return true;
+}
+
+bool ScriptedWindowPlatform::watchFiles(WindowHandle target,
+                                        const std::vector<std::string>& paths) {
+    std::string list;
+    for (const std::string& path : paths)
+        list += (list.empty() ? "" : "|") + path;
+    record("watchFiles " + nameOf(target) + " " + list);
+    return true;
+}

@@ -160,6 +160,12 @@ class ScriptedWindowPlatform : public PlatformServices {
     bool trackMouseLeave(WindowHandle window) override;
     bool currentDirectory(char* buffer, std::size_t size) override;
     void exitProcess(int status) override;
+    // Recorded as "setTimer window 1 300", "killTimer window 1", "setFullScreen window 1",
+    // "watchFiles window PATH|PATH"; all succeed.
+    bool setTimer(WindowHandle window, unsigned id, unsigned milliseconds) override;
+    bool killTimer(WindowHandle window, unsigned id) override;
+    bool setFullScreen(WindowHandle window, bool fullScreen) override;
+    bool watchFiles(WindowHandle window, const std::vector<std::string>& paths) override;
 
   private:
     bool succeeds(const std::string& step) const { return failingSteps.count(step) == 0; }

@@ -12,6 +12,8 @@ struct Case {
     CommandLineAction action;
     const char* meshPath;
     const char* texturesDir;
+    bool shaded = false;
+    bool watch = false;
 };
 
 const std::string longFolder(256, 'd');
@@ -33,6 +35,12 @@ const Case cases[] = {
     {{"--texture", "tex", "cube.msh"}, CommandLineAction::BadUsage, nullptr, nullptr},
     {{"-x"}, CommandLineAction::BadUsage, nullptr, nullptr},
     {{"--textures", longFolder, "cube.msh"}, CommandLineAction::BadUsage, nullptr, nullptr},
+    {{"--shaded", "cube.msh"}, CommandLineAction::Run, "cube.msh", nullptr, true, false},
+    {{"cube.msh", "--watch"}, CommandLineAction::Run, "cube.msh", nullptr, false, true},
+    {{"--watch", "--textures", "t", "--shaded"}, CommandLineAction::Run, nullptr, "t", true, true},
+    {{"--", "--shaded"}, CommandLineAction::Run, "--shaded", nullptr},
+    {{"--shade", "cube.msh"}, CommandLineAction::BadUsage, nullptr, nullptr},
+    {{"--shaded"}, CommandLineAction::Run, nullptr, nullptr, true},
 };
 
 TEST(CommandLineTest, EachArgumentListGivesItsAction) {
@@ -53,6 +61,8 @@ TEST(CommandLineTest, EachArgumentListGivesItsAction) {
         if (c.action != CommandLineAction::Run) continue;
         EXPECT_STREQ(parsed.meshPath, c.meshPath);
         EXPECT_STREQ(parsed.texturesDir, c.texturesDir);
+        EXPECT_EQ(parsed.shaded, c.shaded);
+        EXPECT_EQ(parsed.watch, c.watch);
     }
 }
 

@@ -1,7 +1,7 @@
 // The thumbnail's framing: a model's bounds as the draw pass sends its corners, and the view that
 // fits them to a square picture, whatever their size and distance from the origin.
 #include "mesh/mesh_scene.h"
-#include "tools/thumbnail_framing.h"
+#include "render/model_framing.h"
 
 #include <gtest/gtest.h>
 

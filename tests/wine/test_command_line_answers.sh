@@ -10,7 +10,7 @@ set -euo pipefail
 source "$(dirname "$0")/lib.sh"
 wine_init "$@"
 
-readonly USAGE='usage: korvalin [--textures DIR] [FILE.msh]\r\n       korvalin --help | --version\r\n'
+readonly USAGE='usage: korvalin [--textures DIR] [--shaded] [--watch] [FILE.msh]\r\n       korvalin --help | --version\r\n'
 # One display for the whole run: the prefix's Wine processes keep the display they started with.
 start_xvfb
 folder="$(new_folder answers)"

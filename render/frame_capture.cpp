@@ -1,4 +1,6 @@
-#include "tools/frame_capture.h"
+#include "render/frame_capture.h"
+
+#include "mesh/texture_loader.h"
 
 #include <GL/gl.h>
 #include <IL/il.h>
@@ -15,7 +17,7 @@ std::size_t pixelCount(int width, int height) {
 
 // Pixels as GL reads them, rows bottom to top, written as a PNG.
 bool writePng(const char* path, int width, int height, int channels, ILenum format,
-              unsigned char* pixels) {
+              unsigned char* pixels, bool overwrite) {
     ilInit();
     ILuint image = 0;
     ilGenImages(1, &image);
@@ -25,7 +27,10 @@ bool writePng(const char* path, int width, int height, int channels, ILenum form
                             IL_UNSIGNED_BYTE, pixels);
     if (saved) {
         ilRegisterOrigin(IL_ORIGIN_LOWER_LEFT);
-        ilEnable(IL_FILE_OVERWRITE);
+        if (overwrite)
+            ilEnable(IL_FILE_OVERWRITE);
+        else
+            ilDisable(IL_FILE_OVERWRITE);
         saved = ilSave(IL_PNG, path);
     }
     ilDeleteImages(1, &image);
@@ -34,14 +39,18 @@ bool writePng(const char* path, int width, int height, int channels, ILenum form
 
 } // namespace
 
-bool saveFramePng(const char* path, int width, int height) {
+bool canWritePng() {
+    return ilGetInteger(IL_VERSION_NUM) >= minimumImageLibraryVersion;
+}
+
+bool saveFramePng(const char* path, int width, int height, bool overwrite) {
     std::unique_ptr<unsigned char[]> pixels(
         new (std::nothrow) unsigned char[pixelCount(width, height) * 3]);
     if (!pixels) return false;
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     // The picture as the window shows it: colour only, the framebuffer's alpha is not seen.
     glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels.get());
-    return writePng(path, width, height, 3, IL_RGB, pixels.get());
+    return writePng(path, width, height, 3, IL_RGB, pixels.get(), overwrite);
 }
 
 long long coveredPixels(int width, int height) {
@@ -74,5 +83,5 @@ bool saveCoveragePng(const char* path, int width, int height) {
             pixel[0] = pixel[1] = pixel[2] = pixel[3] = 0;
         }
     }
-    return writePng(path, width, height, 4, IL_RGBA, pixels.get());
+    return writePng(path, width, height, 4, IL_RGBA, pixels.get(), true);
 }

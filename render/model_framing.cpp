@@ -1,4 +1,4 @@
-#include "tools/thumbnail_framing.h"
+#include "render/model_framing.h"
 
 #include "mesh/mesh_scene.h"
 
@@ -72,6 +72,7 @@ bool frameBounds(const ModelBounds& bounds, double halfFieldTangent, ThumbnailFr
     for (int i = 0; i < 3; ++i)
         framing.shift[i] = -centre[i];
     framing.shift[2] -= distance;
+    framing.distance = distance;
     // Planes with room on both sides of the box: the depth buffer keeps its precision, since
     // the nearest corner is never much nearer than the box's own size.
     framing.nearPlane = (distance - half[2]) / 2;

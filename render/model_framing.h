@@ -1,7 +1,7 @@
 #pragma once
 
-// The thumbnail's camera: where to put the eye so that a whole model fills the picture, whatever
-// its size and however far from the origin it lies. Arithmetic only, no GL.
+// Where to put the eye so that a whole model fills the picture, whatever its size and however far
+// from the origin it lies: the thumbnail's camera and the viewer's fit. Arithmetic only, no GL.
 
 class MeshScene;
 
@@ -25,12 +25,14 @@ ModelBounds meshBounds(const MeshScene& scene, const ViewTurn& turn);
 
 // A view of a box given in the eye's axes (x right, y up, looking down -z) for a square
 // picture whose half field of view has tangent halfFieldTangent: the shift that moves the box
-// in front of the eye (eye = point + shift) and near and far planes that hold it. The box's
-// picture spans framedShare of the picture's width or height, whichever it fills more (the
-// rest is the margin), and is centred. False for an empty box, and for one too large or too
-// far out for the single precision the GL keeps matrices in.
+// in front of the eye (eye = point + shift), the distance from the eye to the box's centre and
+// near and far planes that hold it. The box's picture spans framedShare of the picture's width
+// or height, whichever it fills more (the rest is the margin), and is centred. False for an
+// empty box, and for one too large or too far out for the single precision the GL keeps
+// matrices in.
 struct ThumbnailFraming {
     double shift[3] = {0, 0, 0};
+    double distance = 0;
     double nearPlane = 0;
     double farPlane = 0;
 };
