@@ -1,0 +1,100 @@
+#!/usr/bin/env bash
+# The viewer's own keys on korvalin.exe under Wine, started on the torus sample:
+# - L shades it (many more colours than flat), and L again gives back the start picture;
+# - F12 saves exactly the window's picture as Korvalin\torus-1.png in the Pictures folder;
+# - Page Down shows the folder's next mesh in name order (from the torus, the cube).
+set -euo pipefail
+# shellcheck source=tests/wine/lib.sh
+source "$(dirname "$0")/lib.sh"
+wine_init "$@"
+
+# The prefix's Pictures is a link into the home folder, which must be the run's own
+# (tests/wine/run.sh): the screenshot goes there.
+user_folder="$(find "$WINEPREFIX/drive_c/users" -mindepth 1 -maxdepth 1 ! -name Public | head -n 1)"
+pictures="$(readlink -f "$user_folder/Pictures")"
+[[ "$pictures" == "$(dirname "$WINEPREFIX")"/* ]] ||
+    fail "the prefix's Pictures folder is $pictures, outside the run's folder: run tests/wine/run.sh"
+keys_cleanup() {
+    local status=$?
+    set +e
+    rm -rf -- "$pictures/Korvalin"
+    (exit "$status")
+    wine_cleanup
+}
+trap keys_cleanup EXIT
+
+# key NAME: pressed with the pointer resting on the client area's corner (the keys go where the
+# pointer is).
+key() {
+    local x y w h
+    read -r x y w h <<<"$(window_geometry "$window")"
+    xdotool mousemove $((x + 4)) $((y + MENU_HEIGHT + 4)) key "$1"
+}
+
+# changed_shot WHAT REFERENCE: waits until the client area differs from REFERENCE and saves it,
+# settled, as WHAT.png.
+changed_shot() {
+    local i shot="$E2E_TMP/poll.png"
+    for ((i = 0; i < 40; i++)); do
+        wine_client_shot "$shot"
+        if [[ "$(differing_pixels "$2" "$shot")" != 0 ]]; then
+            settled_shot "$E2E_TMP/$1.png" 10 wine_client_shot
+            return 0
+        fi
+        sleep 0.25
+    done
+    fail "$1: the picture did not change from $(basename "$2")"
+}
+
+# The status line goes at the next input: Q is a key without an action.
+clear_status() {
+    key q
+    settled_shot "$E2E_TMP/$1.png" 10 wine_client_shot
+}
+
+samples="$(samples_folder)"
+start_xvfb
+folder="$(new_folder keys)"
+printf '0.1\r\n2\r\n%s' "$(windows_path "$samples")" >"$folder/Korvalin.ini"
+start_wine_app "$folder" "$(windows_path "$samples/torus.msh")"
+wait_for_wine_mesh "$E2E_TMP/start.png"
+read -r cw ch <<<"$(identify -format '%w %h' "$E2E_TMP/start.png")"
+
+key l
+changed_shot shaded "$E2E_TMP/start.png"
+flat="$(convert "$E2E_TMP/start.png" -format %k info:)"
+shaded="$(convert "$E2E_TMP/shaded.png" -crop "${cw}x$((ch - 40))+0+0" -format %k info:)"
+log "colours: $flat unshaded, $shaded shaded (above the status line)"
+((shaded >= flat + 50)) || fail "L: $shaded colours against $flat unshaded: not shaded"
+
+key F12
+shot="$pictures/Korvalin/torus-1.png"
+for ((i = 0; i < 50; i++)); do
+    [[ -f "$shot" ]] && break
+    sleep 0.1
+done
+[[ -f "$shot" ]] || fail "F12 saved no Korvalin/torus-1.png in the Pictures folder ($pictures)"
+# Once the key after it has been handled, the file is whole.
+clear_status on-screen
+# The picture is the viewport's, which at start-up reaches up under the menu bar: its rows from
+# the client area's top down are what the window shows.
+read -r sw sh <<<"$(identify -format '%w %h' "$shot")"
+((sw == cw && sh >= ch)) || fail "F12 saved a ${sw}x$sh picture for a ${cw}x$ch client area"
+convert "$shot" -crop "${cw}x$ch+0+$((sh - ch))" +repage "$E2E_TMP/saved.png"
+differing="$(differing_pixels "$E2E_TMP/saved.png" "$E2E_TMP/on-screen.png")"
+((differing == 0)) || fail "F12: the saved picture differs from the window in $differing pixels"
+log "F12 saved the window's picture as $shot (${sw}x$sh; the client area is ${cw}x$ch)"
+
+key l
+clear_status flat-again
+differing="$(differing_pixels "$E2E_TMP/start.png" "$E2E_TMP/flat-again.png")"
+((differing == 0)) || fail "L again: $differing pixels differ from the start picture"
+
+key Next
+changed_shot next "$E2E_TMP/flat-again.png"
+expect_wine_cube "$E2E_TMP/next.png"
+log "Page Down showed cube.msh, the folder's next mesh after torus.msh"
+
+quit_wine_app
+expect_exit_status 0
+log "PASS"
