@@ -90,10 +90,13 @@ void Win32Services::State::stopWatching() {
     watchingWindow = nullptr;
 }
 
-// The message is posted, not sent: getMessage returns it like any other, and the window's
-// procedure, which may well give a new list, runs outside this bookkeeping.
+// The notification is set going again before the files are looked at: a change made while they
+// are signals anew instead of slipping between the two. The message is posted, not sent:
+// getMessage returns it like any other, and the window's procedure, which may well give a new
+// list, runs outside this bookkeeping.
 void Win32Services::State::folderChanged(std::size_t index) {
     WatchedFolder& folder = watchedFolders[index];
+    const bool stillWatched = FindNextChangeNotification(folder.notification) != FALSE;
     bool changed = false;
     for (WatchedFile& file : folder.files) {
         const WatchedFileFacts now = factsOf(file.path);
@@ -101,7 +104,7 @@ void Win32Services::State::folderChanged(std::size_t index) {
         file.facts = now;
     }
     // A folder that cannot be watched any more (it was removed) would stay signalled.
-    if (!FindNextChangeNotification(folder.notification)) {
+    if (!stillWatched) {
         FindCloseChangeNotification(folder.notification);
         watchedFolders.erase(watchedFolders.begin() + static_cast<std::ptrdiff_t>(index));
     }
