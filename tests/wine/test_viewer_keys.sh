@@ -2,7 +2,8 @@
 # The viewer's own keys on korvalin.exe under Wine, started on the torus sample:
 # - L shades it (many more colours than flat), and L again gives back the start picture;
 # - F12 saves exactly the window's picture as Korvalin\torus-1.png in the Pictures folder;
-# - Page Down shows the folder's next mesh in name order (from the torus, the cube).
+# - Page Down shows the folder's next mesh in name order (from the torus, the cube);
+# - with --watch, each save of the file (written beside it, renamed over it) is drawn.
 set -euo pipefail
 # shellcheck source=tests/wine/lib.sh
 source "$(dirname "$0")/lib.sh"
@@ -95,6 +96,24 @@ changed_shot next "$E2E_TMP/flat-again.png"
 expect_wine_cube "$E2E_TMP/next.png"
 log "Page Down showed cube.msh, the folder's next mesh after torus.msh"
 
+quit_wine_app
+expect_exit_status 0
+
+# --watch: a file written beside the mesh and renamed over it, as editors save, four times.
+models="$(new_folder models)"
+cp -- "$samples"/* "$models/"
+start_wine_app "$folder" --watch "$(windows_path "$models/torus.msh")"
+wait_for_wine_mesh "$E2E_TMP/watch-0.png"
+for round in 1 2 3 4; do
+    mesh=hull.msh
+    ((round % 2 == 0)) && mesh=torus.msh
+    cp -- "$samples/$mesh" "$models/saving.tmp"
+    mv -- "$models/saving.tmp" "$models/torus.msh"
+    changed_shot "watch-$round" "$E2E_TMP/watch-$((round - 1)).png"
+done
+differing="$(differing_pixels "$E2E_TMP/watch-0.png" "$E2E_TMP/watch-4.png")"
+((differing == 0)) || fail "--watch: the torus again differs from the start in $differing pixels"
+log "--watch drew the file again after each of four saves"
 quit_wine_app
 expect_exit_status 0
 log "PASS"
