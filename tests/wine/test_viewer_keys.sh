@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
-# The viewer's own keys on korvalin.exe under Wine, started on the torus sample:
+# The viewer's own keys on korvalin.exe under Wine, started on the torus in a folder of the
+# samples where the cube is named in Cyrillic:
 # - L shades it (many more colours than flat), and L again gives back the start picture;
 # - F12 saves exactly the window's picture as Korvalin\torus-1.png in the Pictures folder;
-# - Page Down shows the folder's next mesh in name order (from the torus, the cube);
+# - Page Down shows the folder's next mesh in name order: the cube, which UTF-8 sorts last (had
+#   its name been lost, the hull would follow, from the top);
+# - F11 makes the window the whole screen, without menu bar, and gives it back as it was;
 # - with --watch, each save of the file (written beside it, renamed over it) is drawn.
 set -euo pipefail
 # shellcheck source=tests/wine/lib.sh
@@ -54,10 +57,13 @@ clear_status() {
 }
 
 samples="$(samples_folder)"
+models="$(new_folder models)"
+cp -- "$samples"/* "$models/"
+mv -- "$models/cube.msh" "$models/куб.msh"
 start_xvfb
 folder="$(new_folder keys)"
 printf '0.1\r\n2\r\n%s' "$(windows_path "$samples")" >"$folder/Korvalin.ini"
-start_wine_app "$folder" "$(windows_path "$samples/torus.msh")"
+start_wine_app "$folder" "$(windows_path "$models/torus.msh")"
 wait_for_wine_mesh "$E2E_TMP/start.png"
 read -r cw ch <<<"$(identify -format '%w %h' "$E2E_TMP/start.png")"
 
@@ -94,14 +100,32 @@ differing="$(differing_pixels "$E2E_TMP/start.png" "$E2E_TMP/flat-again.png")"
 key Next
 changed_shot next "$E2E_TMP/flat-again.png"
 expect_wine_cube "$E2E_TMP/next.png"
-log "Page Down showed cube.msh, the folder's next mesh after torus.msh"
+log "Page Down showed куб.msh, the folder's next mesh after torus.msh"
+
+before="$(window_geometry "$window")"
+key F11
+for ((i = 0; i < 40; i++)); do
+    [[ "$(window_geometry "$window")" == "0 0 $(xdotool getdisplaygeometry)" ]] && break
+    sleep 0.25
+done
+[[ "$(window_geometry "$window")" == "0 0 $(xdotool getdisplaygeometry)" ]] ||
+    fail "F11: the window is at $(window_geometry "$window"), not the whole screen"
+screenshot "$E2E_TMP/full.png"
+[[ "$(pixel "$E2E_TMP/full.png" 40 5)" == 0,0,0 ]] || fail "F11: a menu bar is still shown"
+key F11
+for ((i = 0; i < 40; i++)); do
+    [[ "$(window_geometry "$window")" == "$before" ]] && break
+    sleep 0.25
+done
+[[ "$(window_geometry "$window")" == "$before" ]] ||
+    fail "F11 again: the window is at $(window_geometry "$window"), not $before"
+[[ "$(menu_bar_height)" == "$MENU_HEIGHT" ]] || fail "F11 again: the menu bar is not back"
+log "F11 filled the screen and gave the window back at $before"
 
 quit_wine_app
 expect_exit_status 0
 
 # --watch: a file written beside the mesh and renamed over it, as editors save, four times.
-models="$(new_folder models)"
-cp -- "$samples"/* "$models/"
 start_wine_app "$folder" --watch "$(windows_path "$models/torus.msh")"
 wait_for_wine_mesh "$E2E_TMP/watch-0.png"
 for round in 1 2 3 4; do
