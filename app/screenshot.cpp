@@ -44,10 +44,12 @@ std::string freePicturePath(const std::string& folder) {
 }
 
 // Drawn again and read back before the swap, so the file holds exactly what the window then
-// shows.
+// shows: the client area, which the start-up viewport may overhang at the top.
 bool saveShownPicture(const std::string& path) {
     renderScene();
-    bool saved = saveFramePng(path.c_str(), windowWidth, windowHeight, false);
+    int width = clientAreaWidth > 0 ? clientAreaWidth : windowWidth;
+    int height = clientAreaHeight > 0 ? clientAreaHeight : windowHeight;
+    bool saved = saveFramePng(path.c_str(), width, height, false);
     platformServices().swapBuffers(deviceContext);
     return saved;
 }

@@ -3,6 +3,7 @@
 #include "app/mesh_files.h"
 #include "app/screenshot.h"
 #include "app/status_text.h"
+#include "app/viewer_state.h"
 #include "platform/platform_services.h"
 #include "platform/virtual_keys.h"
 #include "platform/window_messages.h"
@@ -34,7 +35,12 @@ void resetToStart(WindowHandle window) {
     repaint(window);
 }
 
+// Framed in the window as it is: the start-up viewport, taller than the client area below a
+// menu bar, would centre the model too high and cut its top.
 void fitModel(WindowHandle window) {
+    if (clientAreaWidth > 0 && clientAreaHeight > 0 &&
+        (clientAreaWidth != windowWidth || clientAreaHeight != windowHeight))
+        resizeViewport(clientAreaWidth, clientAreaHeight);
     if (!fitView(windowWidth, windowHeight)) showStatus("Nothing to fit");
     repaint(window);
 }

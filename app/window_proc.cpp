@@ -134,7 +134,9 @@ std::intptr_t handleMessage(WindowHandle window, unsigned message, std::uintptr_
     auto parameter = static_cast<std::uintptr_t>(lParam);
     switch (message) {
     case WM_SIZE:
-        resizeViewport(static_cast<int>(lowWord(parameter)), static_cast<int>(highWord(parameter)));
+        clientAreaWidth = static_cast<int>(lowWord(parameter));
+        clientAreaHeight = static_cast<int>(highWord(parameter));
+        resizeViewport(clientAreaWidth, clientAreaHeight);
         return 0;
     case WM_ACTIVATE:
         return 0;

@@ -35,11 +35,12 @@ key() {
     done
 }
 
-# expect_same WHAT REFERENCE: the settled client area is exactly REFERENCE.
+# expect_same WHAT REFERENCE [TOLERANCE]: the settled client area is REFERENCE, exactly or with
+# no channel off by more than TOLERANCE.
 expect_same() {
     local differing
     settled_client_shot "$window" "$E2E_TMP/$1.png"
-    differing="$(differing_pixels "$2" "$E2E_TMP/$1.png")"
+    differing="$(differing_pixels "$2" "$E2E_TMP/$1.png" "${3:-0}")"
     ((differing == 0)) || fail "$1: $differing pixels differ from $(basename "$2")"
     log "$1: the picture is $(basename "$2") again"
 }
@@ -130,7 +131,9 @@ reference hull hull.msh
 cp -- "$models/hull.msh" "$models/torus.msh"
 key F5
 expect_change reloaded "$E2E_TMP/start.png"
-expect_same hull-shown "$E2E_TMP/hull.png"
+# The hull is translucent: blending in the X window and in korvalin-render's pbuffer may round
+# a channel apart by one.
+expect_same hull-shown "$E2E_TMP/hull.png" 1
 
 # Full screen and back.
 read -r screen_w screen_h <<<"$(xdotool getdisplaygeometry)"
@@ -141,9 +144,12 @@ for ((i = 0; i < 50; i++)); do
     sleep 0.1
 done
 [[ "$ww x $wh" == "$screen_w x $screen_h" ]] || fail "F11: the window is ${ww}x$wh, not the screen"
-import -window root "$E2E_TMP/full.png"
-read -r lit _ x0 y0 x1 y1 _ <<<"$(image_stats "$E2E_TMP/full.png")"
-((x1 - x0 > 640 && y1 - y0 > 480)) || fail "F11: the model spans $x0,$y0-$x1,$y1, not the screen"
+# The picture is the one for the whole screen, as after any resize.
+"$render" --textures "$models" --size "${screen_w}x$screen_h" --resized "$models/hull.msh" \
+    -o "$E2E_TMP/full-reference.png" || fail "korvalin-render could not draw the hull"
+settled_shot "$E2E_TMP/full.png" 10 import -window root
+differing="$(differing_pixels "$E2E_TMP/full-reference.png" "$E2E_TMP/full.png" 1)"
+((differing == 0)) || fail "F11: $differing pixels of the screen differ from the hull's frame"
 key F11
 for ((i = 0; i < 50; i++)); do
     read -r _ _ ww wh <<<"$(window_geometry "$window")"
@@ -156,15 +162,16 @@ log "F11 filled the ${screen_w}x$screen_h screen and gave the window back"
 # The key list.
 key F1
 box="$(wait_for_window "Korvalin keys" 10)"
-xdotool key --window "$box" Return
+expect_box_drawn "$box" "Korvalin keys"
+press_key_over "$box" Return
 wait_for_window_gone "Korvalin keys"
 
 quit_and_expect_settings "$folder" "0.1\n2\n$models"
 
 # Fit: a small model far from the origin is off screen until F.
 far="$(new_folder far)"
-printf 'MSHX1\nGROUPS 1\nLABEL far\nGEOM 3 1\n-500 40 300 0 0 0 0 0\n-500 42 300 0 0 0 1 0\n' >"$far/far.msh"
-printf '-500 40 302 0 0 0 0 1\n0 1 2\n0 2 1\n' >>"$far/far.msh"
+printf -- 'MSHX1\nGROUPS 1\nLABEL far\nGEOM 3 2\n-500 40 300 0 0 0 0 0\n-500 42 300 0 0 0 1 0\n' >"$far/far.msh"
+printf -- '-500 40 302 0 0 0 0 1\n0 1 2\n0 2 1\n' >>"$far/far.msh"
 printf '0.1\n2\n%s' "$far" >"$folder/Korvalin.ini"
 start_app "$folder" "$far/far.msh"
 window="$(wait_for_window Korvalin)"
@@ -175,7 +182,7 @@ read -r lit _ <<<"$(image_stats "$E2E_TMP/far-start.png")"
 ((lit == 0)) || fail "the far model is on screen before F ($lit pixels)"
 key f
 expect_change fitted "$E2E_TMP/far-start.png"
-read -r lit _ x0 y0 x1 y1 _ <<<"$(image_stats "$E2E_TMP/fitted.png")"
+read -r lit _ _ x0 y0 x1 y1 _ <<<"$(image_stats "$E2E_TMP/fitted.png")"
 ((x0 < cw / 2 && x1 > cw / 2 && y0 < ch / 2 && y1 > ch / 2 && lit > cw * ch / 10)) ||
     fail "F: the model covers $lit pixels in $x0,$y0-$x1,$y1, not the middle of the picture"
 log "F framed the far model: $lit pixels in $x0,$y0-$x1,$y1"
@@ -190,6 +197,6 @@ wait_for_mesh_drawn "$window" "$E2E_TMP/watched.png"
 cp -- "$samples/hull.msh" "$models/watched.tmp"
 mv -- "$models/watched.tmp" "$models/watched.msh"
 expect_change watched-rewritten "$E2E_TMP/watched.png"
-expect_same watched-hull "$E2E_TMP/hull.png"
+expect_same watched-hull "$E2E_TMP/hull.png" 1
 quit_and_expect_settings "$folder" "0.1\n2\n$models"
 log "PASS"
