@@ -1,7 +1,8 @@
 // DevIL.dll is the user's own and may be missing: the program imports nothing from it, and the
 // image library's functions the viewer calls are these, which load DevIL.dll from the program's
 // folder on first use. Without a usable DevIL.dll the library reports version 0, so every image
-// fails as with a library too old, and the program draws its meshes untextured.
+// fails as with a library too old, and the program draws its meshes untextured; saving fails too
+// (every call that answers says false).
 #include "platform/win32/windows_api.h"
 
 #include <IL/il.h>
@@ -20,6 +21,14 @@ struct DevilEntryPoints {
     ILubyte*(ILAPIENTRY* getData)();
     void(ILAPIENTRY* deleteImages)(ILsizei, const ILuint*);
     const char*(ILAPIENTRY* getString)(ILenum);
+    // Saving, looked up apart: a library without it still loads images as before.
+    ILboolean(ILAPIENTRY* texImage)(ILuint, ILuint, ILuint, ILubyte, ILenum, ILenum, void*);
+    void(ILAPIENTRY* registerOrigin)(ILenum);
+    ILboolean(ILAPIENTRY* enable)(ILenum);
+    ILboolean(ILAPIENTRY* disable)(ILenum);
+    ILboolean(ILAPIENTRY* save)(ILenum, const char*);
+    ILuint(ILAPIENTRY* saveLump)(ILenum, void*, ILuint);
+    bool canSave;
 };
 
 // Only the folder of korvalin.exe: a DevIL.dll in the current folder (often a downloaded
@@ -52,6 +61,14 @@ bool findAll(HMODULE library, DevilEntryPoints& entries) {
            find(library, "ilGetString", entries.getString);
 }
 
+bool findSaving(HMODULE library, DevilEntryPoints& entries) {
+    return find(library, "ilTexImage", entries.texImage) &&
+           find(library, "ilRegisterOrigin", entries.registerOrigin) &&
+           find(library, "ilEnable", entries.enable) &&
+           find(library, "ilDisable", entries.disable) && find(library, "ilSave", entries.save) &&
+           find(library, "ilSaveL", entries.saveLump);
+}
+
 // DevIL's Unicode build takes and gives wide strings: its vendor name "Abysmal Software"
 // arrives as 'A', 0, 'b', 0 ... It would read the program's 8-bit paths as garbage.
 bool isUnicodeBuild(const DevilEntryPoints& entries) {
@@ -67,6 +84,7 @@ const DevilEntryPoints* loadDevil() {
         FreeLibrary(library);
         return nullptr;
     }
+    entries.canSave = findSaving(library, entries);
     return &entries;
 }
 
@@ -74,6 +92,11 @@ const DevilEntryPoints* loadDevil() {
 const DevilEntryPoints* devil() {
     static const DevilEntryPoints* const entries = loadDevil();
     return entries;
+}
+
+const DevilEntryPoints* devilSaving() {
+    const DevilEntryPoints* entries = devil();
+    return entries && entries->canSave ? entries : nullptr;
 }
 
 } // namespace
@@ -112,4 +135,35 @@ ILubyte* ILAPIENTRY ilGetData() {
 
 void ILAPIENTRY ilDeleteImages(ILsizei count, const ILuint* images) {
     if (const DevilEntryPoints* entries = devil()) entries->deleteImages(count, images);
+}
+
+ILboolean ILAPIENTRY ilTexImage(ILuint width, ILuint height, ILuint depth, ILubyte channels,
+                                ILenum format, ILenum type, void* data) {
+    const DevilEntryPoints* entries = devilSaving();
+    return entries ? entries->texImage(width, height, depth, channels, format, type, data)
+                   : IL_FALSE;
+}
+
+void ILAPIENTRY ilRegisterOrigin(ILenum origin) {
+    if (const DevilEntryPoints* entries = devilSaving()) entries->registerOrigin(origin);
+}
+
+ILboolean ILAPIENTRY ilEnable(ILenum mode) {
+    const DevilEntryPoints* entries = devilSaving();
+    return entries ? entries->enable(mode) : IL_FALSE;
+}
+
+ILboolean ILAPIENTRY ilDisable(ILenum mode) {
+    const DevilEntryPoints* entries = devilSaving();
+    return entries ? entries->disable(mode) : IL_FALSE;
+}
+
+ILboolean ILAPIENTRY ilSave(ILenum type, ILconst_string fileName) {
+    const DevilEntryPoints* entries = devilSaving();
+    return entries ? entries->save(type, fileName) : IL_FALSE;
+}
+
+ILuint ILAPIENTRY ilSaveL(ILenum type, void* lump, ILuint size) {
+    const DevilEntryPoints* entries = devilSaving();
+    return entries ? entries->saveLump(type, lump, size) : 0;
 }

@@ -1,6 +1,7 @@
 // Messages, drops, mouse tracking and the process.
 #include "platform/win32/win32_services.h"
 
+#include "platform/win32/native_path_win32.h"
 #include "platform/win32/win32_state.h"
 
 #include <algorithm>
@@ -20,7 +21,7 @@ Win32Services::~Win32Services() {
 
 bool Win32Services::getMessage(Message& message) {
     MSG& last = state->lastMessage;
-    state->haveLastMessage = GetMessageA(&last, nullptr, 0, 0) > 0;
+    state->haveLastMessage = state->nextMessage(last);
     if (!state->haveLastMessage) return false;
     message = {last.hwnd, last.message, last.wParam, last.lParam};
     return true;
@@ -94,4 +95,24 @@ bool Win32Services::currentDirectory(char* buffer, std::size_t size) {
 
 void Win32Services::exitProcess(int status) {
     ExitProcess(static_cast<UINT>(status));
+}
+
+bool Win32Services::setTimer(WindowHandle window, unsigned id, unsigned milliseconds) {
+    return SetTimer(asWindow(window), id, milliseconds, nullptr) != 0;
+}
+
+bool Win32Services::killTimer(WindowHandle window, unsigned id) {
+    return KillTimer(asWindow(window), id) != FALSE;
+}
+
+// CSIDL_MYPICTURES names the Pictures known folder from Windows XP on.
+bool Win32Services::picturesDirectory(char* buffer, std::size_t size) {
+    wchar_t folder[MAX_PATH];
+    std::string path;
+    if (SHGetFolderPathW(nullptr, CSIDL_MYPICTURES, nullptr, SHGFP_TYPE_CURRENT, folder) != S_OK ||
+        !fromWidePath(folder, path) || path.empty() || path.size() >= size)
+        return false;
+    path.copy(buffer, path.size());
+    buffer[path.size()] = '\0';
+    return true;
 }

@@ -57,6 +57,12 @@ class Win32Services : public PlatformServices {
     bool currentDirectory(char* buffer, std::size_t size) override;
     void exitProcess(int status) override;
 
+    bool setTimer(WindowHandle window, unsigned id, unsigned milliseconds) override;
+    bool killTimer(WindowHandle window, unsigned id) override;
+    bool setFullScreen(WindowHandle window, bool fullScreen) override;
+    bool picturesDirectory(char* buffer, std::size_t size) override;
+    bool watchFiles(WindowHandle window, const std::vector<std::string>& paths) override;
+
   private:
     // What the services keep in Windows' own types (platform/win32/win32_state.h).
     struct State;

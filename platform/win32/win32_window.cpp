@@ -111,3 +111,43 @@ bool Win32Services::destroyWindow(WindowHandle window) {
 bool Win32Services::unregisterWindowClass(const char* className) {
     return UnregisterClassA(className, state->instance) != FALSE;
 }
+
+// The window keeps its own frame, menu and place to go back to; Windows sends WM_SIZE with the
+// new client size each way.
+bool Win32Services::setFullScreen(WindowHandle window, bool fullScreen) {
+    HWND handle = asWindow(window);
+    WindowedLook& windowed = state->windowed;
+    if (!fullScreen) {
+        if (windowed.window != handle) return windowed.window == nullptr;
+        SetWindowLongA(handle, GWL_STYLE, windowed.style);
+        SetWindowLongA(handle, GWL_EXSTYLE, windowed.extendedStyle);
+        SetMenu(handle, windowed.menu);
+        SetWindowPlacement(handle, &windowed.placement);
+        SetWindowPos(handle, nullptr, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOOWNERZORDER | SWP_FRAMECHANGED);
+        windowed = WindowedLook{};
+        return true;
+    }
+    if (windowed.window) return windowed.window == handle;
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    WindowedLook look;
+    look.window = handle;
+    look.style = GetWindowLongA(handle, GWL_STYLE);
+    look.extendedStyle = GetWindowLongA(handle, GWL_EXSTYLE);
+    look.placement.length = sizeof look.placement;
+    look.menu = GetMenu(handle);
+    if (!GetWindowPlacement(handle, &look.placement) ||
+        !GetMonitorInfoA(MonitorFromWindow(handle, MONITOR_DEFAULTTONEAREST), &monitor))
+        return false;
+    windowed = look;
+    const RECT& screen = monitor.rcMonitor;
+    SetWindowLongA(handle, GWL_STYLE, (look.style & ~WS_OVERLAPPEDWINDOW) | WS_POPUP);
+    SetWindowLongA(handle, GWL_EXSTYLE,
+                   look.extendedStyle &
+                       ~(WS_EX_WINDOWEDGE | WS_EX_CLIENTEDGE | WS_EX_DLGMODALFRAME));
+    SetMenu(handle, nullptr);
+    SetWindowPos(handle, HWND_TOP, screen.left, screen.top, screen.right - screen.left,
+                 screen.bottom - screen.top, SWP_NOOWNERZORDER | SWP_FRAMECHANGED);
+    return true;
+}

@@ -33,7 +33,7 @@ done
 
 names=$(strings -n 6 "$exe")
 for function in ilGetInteger ilInit ilGenImages ilBindImage ilLoadImage ilConvertImage ilGetData \
-    ilDeleteImages ilGetString; do
+    ilDeleteImages ilGetString ilTexImage ilRegisterOrigin ilEnable ilDisable ilSave ilSaveL; do
     grep -qx "$function" <<<"$names" || fail "the DevIL function name $function is not in korvalin.exe"
 done
 echo "program file: $bits-bit GUI program importing only system DLLs, one manifest asking for the" \

@@ -22,7 +22,10 @@ MENU_HEIGHT=""
 
 wine_cleanup() {
     local status=$?
-    "$WINE_SERVER" -k 2>/dev/null || true
+    # Every step runs, also after a failing test: under set -e the status handed on below
+    # would otherwise end the script before Xvfb and the program are stopped.
+    set +e
+    "$WINE_SERVER" -k 2>/dev/null
     # A prefix of the test's own goes with its server's folder; the run's is the runner's.
     [[ "$WINEPREFIX" != "$E2E_TMP"/* ]] || remove_wine_server_folder "$WINEPREFIX"
     (exit "$status")

@@ -24,6 +24,10 @@ source "$here/wine_tools.sh"
 name=wine$KORVALIN_WINE_BITS
 work=$(mktemp -d "${TMPDIR:-/tmp}/korvalin-wine.XXXXXX")
 export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# Wine links the prefix's Pictures, Documents and Desktop to the home folder: a home of the
+# run's own keeps what the program saves there (a screenshot) out of the user's.
+export HOME=$work/home
+mkdir -p "$HOME"
 cleanup() {
     local status=$?
     "$WINE_SERVER" -k 2>/dev/null || true

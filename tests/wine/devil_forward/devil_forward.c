@@ -65,3 +65,27 @@ ILboolean WINAPI forward_ilConvertImage(ILenum format, ILenum type) {
 ILint WINAPI forward_ilGetInteger(ILenum mode) { return ilGetInteger(mode); }
 
 ILubyte* WINAPI forward_ilGetData(void) { return ilGetData(); }
+
+ILboolean WINAPI forward_ilTexImage(ILuint width, ILuint height, ILuint depth, ILubyte channels,
+                                    ILenum format, ILenum type, void* data) {
+    return ilTexImage(width, height, depth, channels, format, type, data);
+}
+
+void WINAPI forward_ilRegisterOrigin(ILenum origin) { ilRegisterOrigin(origin); }
+
+ILboolean WINAPI forward_ilEnable(ILenum mode) { return ilEnable(mode); }
+
+ILboolean WINAPI forward_ilDisable(ILenum mode) { return ilDisable(mode); }
+
+ILboolean WINAPI forward_ilSave(ILenum type, const char* file_name) {
+    char* path = unix_path(file_name);
+    ILboolean saved;
+    if (!path) return IL_FALSE;
+    saved = ilSave(type, path);
+    HeapFree(GetProcessHeap(), 0, path);
+    return saved;
+}
+
+ILuint WINAPI forward_ilSaveL(ILenum type, void* lump, ILuint size) {
+    return ilSaveL(type, lump, size);
+}
