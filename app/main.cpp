@@ -4,6 +4,7 @@
 #include "app/mesh_files.h"
 #include "app/viewer_state.h"
 #include "app/viewer_window.h"
+#include "mesh/image_decoder.h"
 #include "platform/desktop_services.h"
 #include "platform/platform_services.h"
 #include "render/shading.h"
@@ -23,7 +24,8 @@ bool answeredWithoutWindow(const CommandLine& commandLine, int& status) {
         status = 0;
         return true;
     case CommandLineAction::ShowVersion:
-        showCommandLineText("korvalin " KORVALIN_VERSION "\n", false);
+        showCommandLineText(
+            ("korvalin " KORVALIN_VERSION "\n" + imageDecoderDescription() + "\n").c_str(), false);
         status = 0;
         return true;
     case CommandLineAction::BadUsage:
@@ -37,8 +39,9 @@ bool answeredWithoutWindow(const CommandLine& commandLine, int& status) {
 } // namespace
 
 int main(int argc, char** argv) {
-    CommandLine commandLine = parseCommandLine(argc, argv);
     int status = 0;
+    if (runAsImageHelper(argc, argv, status)) return status;
+    CommandLine commandLine = parseCommandLine(argc, argv);
     if (answeredWithoutWindow(commandLine, status)) return status;
     std::unique_ptr<PlatformServices> desktop = makeDesktopServices();
     setPlatformServices(desktop.get());

@@ -20,3 +20,8 @@ add_subdirectory(render)
 add_subdirectory(settings)
 add_subdirectory(resources)
 add_subdirectory(app)
+
+# Not shipped: the decoding benchmark (through the helper against in the program), run under Wine.
+add_executable(korvalin-decode-bench bench/windows/decode_bench.cpp)
+target_link_libraries(korvalin-decode-bench PRIVATE korvalin_mesh)
+target_include_directories(korvalin-decode-bench PRIVATE ${CMAKE_SOURCE_DIR})

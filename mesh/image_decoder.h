@@ -32,9 +32,10 @@ struct DecodeBudget {
 // the name's extension or else from the content, then conversion to RGBA). On Linux this runs
 // in an isolated helper process that serves a whole texture list: a file that crashes, hangs or
 // exhausts the library only fails to decode, and the files after it decode as if it had not
-// been there (image_decoder_isolated.cpp). On Windows the library decodes in the program itself
-// (image_decoder_in_process.cpp). A result wider or taller than maxSide, or whose byte count
-// does not match its size, is refused.
+// been there (image_decoder_isolated.cpp). On Windows a copy of the program, started as a helper
+// in a limited job, does the same (image_decoder_helper.cpp), with DevIL.dll or, where there is
+// no usable one, the system's own codecs. A result wider or taller than maxSide, or whose byte
+// count does not match its size, is refused.
 class ImageDecoder {
   public:
     using Take = std::function<void(std::size_t index, DecodedImage& image)>;
@@ -44,12 +45,11 @@ class ImageDecoder {
     ImageDecoder(const ImageDecoder&) = delete;
     ImageDecoder& operator=(const ImageDecoder&) = delete;
 
-    // Decodes the files in order, handing each image that decodes to take; while one is being
-    // taken, a helper already decodes the next.
+    // Decodes the files in order, handing each image that decodes to take; on Linux, while one
+    // is being taken, the helper already decodes the next.
     void decodeAll(const std::vector<std::string>& paths, unsigned maxSide, const Take& take);
     bool decode(const char* path, unsigned maxSide, DecodedImage& image);
-    // Holds for the next decodeAll or decode; the isolated helper keeps to all of it, decoding
-    // in the program itself to none (a file cannot be given up there).
+    // Holds for the next decodeAll or decode.
     void setBudget(const DecodeBudget& newBudget) { budget = newBudget; }
     // Ends the helper, if any; the next decode starts a new one.
     void end();
@@ -64,3 +64,12 @@ class ImageDecoder {
     struct Worker;
     std::unique_ptr<Worker> worker;
 };
+
+// Whether any image can be decoded at all: an image library recent enough, or on Windows the
+// system's codecs where it has none.
+bool imageDecoderUsable();
+// Which decoder this run uses, as one line for --version.
+std::string imageDecoderDescription();
+// Windows: when the arguments are those the program starts its image helper with, runs as that
+// helper, puts its exit status in exitStatus and returns true. Each main asks this first.
+bool runAsImageHelper(int argc, char** argv, int& exitStatus);

@@ -1,5 +1,6 @@
 #include "mesh/image_decoder.h"
 
+#include "mesh/texture_loader.h"
 #include "platform/isolated_process.h"
 #include "platform/process_launcher.h"
 #include "platform/regular_file.h"
@@ -15,6 +16,7 @@
 #include <deque>
 #include <fcntl.h>
 #include <numeric>
+#include <string>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -374,4 +376,18 @@ void ImageDecoder::decodeAll(const std::vector<std::string>& paths, unsigned max
             pending.push_front(index);
         }
     }
+}
+
+bool imageDecoderUsable() {
+    return ilGetInteger(IL_VERSION_NUM) >= minimumImageLibraryVersion;
+}
+
+std::string imageDecoderDescription() {
+    const int version = ilGetInteger(IL_VERSION_NUM);
+    return "images: DevIL " + std::to_string(version / 100) + "." +
+           std::to_string(version / 10 % 10) + "." + std::to_string(version % 10);
+}
+
+bool runAsImageHelper(int, char**, int&) {
+    return false;
 }

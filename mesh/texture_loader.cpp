@@ -3,12 +3,10 @@
 #include "mesh/image_decoder.h"
 
 #include <GL/gl.h>
-#include <IL/il.h>
 
 namespace {
 
-// Images come from other people's folders: the image library reads them in a helper process,
-// one for each texture list.
+// Images come from other people's folders: they are decoded in a helper process.
 ImageDecoder decoder;
 TextureContextHook contextHook = nullptr;
 int decodingMilliseconds = DecodeBudget{}.listMilliseconds;
@@ -50,7 +48,7 @@ unsigned maxTextureSide() {
 } // namespace
 
 bool loadTexture(const char* imagePath, unsigned textureName) {
-    if (ilGetInteger(IL_VERSION_NUM) < minimumImageLibraryVersion) return false;
+    if (!imageDecoderUsable()) return false;
     DecodedImage image;
     const unsigned maxSide = maxTextureSide();
     decoder.setBudget(textureBudget());
@@ -72,7 +70,7 @@ void loadTextures(const std::vector<std::string>& imagePaths, const std::vector<
     if (contextHook && !contextHook()) return;
     const unsigned maxSide = maxTextureSide();
     // Without a current context (no size limit to read) no image could be kept: none is decoded.
-    if (ilGetInteger(IL_VERSION_NUM) < minimumImageLibraryVersion || maxSide == 0) return;
+    if (!imageDecoderUsable() || maxSide == 0) return;
     const DecodeBudget budget = textureBudget();
     std::size_t memoryLeft = budget.memoryBytes;
     decoder.setBudget(budget);

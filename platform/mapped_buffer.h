@@ -22,13 +22,15 @@ class MappedBuffer {
     MappedBuffer() = default;
     MappedBuffer(MappedBuffer&& other) noexcept
         : bytes(std::exchange(other.bytes, nullptr)), length(std::exchange(other.length, 0)),
-          mappedLength(std::exchange(other.mappedLength, 0)) {}
+          mappedLength(std::exchange(other.mappedLength, 0)),
+          sharedSection(std::exchange(other.sharedSection, nullptr)) {}
     MappedBuffer& operator=(MappedBuffer&& other) noexcept {
         if (this != &other) {
             release();
             bytes = std::exchange(other.bytes, nullptr);
             length = std::exchange(other.length, 0);
             mappedLength = std::exchange(other.mappedLength, 0);
+            sharedSection = std::exchange(other.sharedSection, nullptr);
         }
         return *this;
     }
@@ -44,9 +46,25 @@ class MappedBuffer {
     // while they are read. False (and empty) for anything else or less than size bytes; size
     // must be a megabyte or more. The file can be closed afterwards.
     bool mapSealed(int file, std::size_t size);
-    unsigned char* data() const { return bytes; }
-    std::size_t size() const { return length; }
-    bool empty() const { return length == 0; }
+#ifdef _WIN32
+    // Windows: a buffer of a megabyte or more is a view of a section of its own, which another
+    // process can map (a helper's answer); null for a smaller one.
+    void* section() const {
+        return sharedSection;
+    }
+    // Windows: the buffer becomes a read-only view of the first size bytes of section, a handle
+    // it then owns. False (and empty, the handle closed) when the section is smaller.
+    bool adoptSection(void* section, std::size_t size);
+#endif
+    unsigned char* data() const {
+        return bytes;
+    }
+    std::size_t size() const {
+        return length;
+    }
+    bool empty() const {
+        return length == 0;
+    }
 
   private:
     static constexpr std::size_t mappedFrom = std::size_t{1} << 20;
@@ -56,5 +74,6 @@ class MappedBuffer {
 
     unsigned char* bytes = nullptr;
     std::size_t length = 0;
-    std::size_t mappedLength = 0; // of the mapping behind bytes; 0 for heap memory
+    std::size_t mappedLength = 0;  // of the mapping behind bytes; 0 for heap memory
+    void* sharedSection = nullptr; // Windows: the section behind the mapping
 };

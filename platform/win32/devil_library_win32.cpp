@@ -17,6 +17,8 @@ struct DevilEntryPoints {
     void(ILAPIENTRY* genImages)(ILsizei, ILuint*);
     void(ILAPIENTRY* bindImage)(ILuint);
     ILboolean(ILAPIENTRY* loadImage)(const char*);
+    ILboolean(ILAPIENTRY* loadLump)(ILenum, const void*, ILuint);
+    ILenum(ILAPIENTRY* typeFromExtension)(const char*);
     ILboolean(ILAPIENTRY* convertImage)(ILenum, ILenum);
     ILubyte*(ILAPIENTRY* getData)();
     void(ILAPIENTRY* deleteImages)(ILsizei, const ILuint*);
@@ -55,6 +57,8 @@ bool findAll(HMODULE library, DevilEntryPoints& entries) {
            find(library, "ilGenImages", entries.genImages) &&
            find(library, "ilBindImage", entries.bindImage) &&
            find(library, "ilLoadImage", entries.loadImage) &&
+           find(library, "ilLoadL", entries.loadLump) &&
+           find(library, "ilTypeFromExt", entries.typeFromExtension) &&
            find(library, "ilConvertImage", entries.convertImage) &&
            find(library, "ilGetData", entries.getData) &&
            find(library, "ilDeleteImages", entries.deleteImages) &&
@@ -121,6 +125,16 @@ void ILAPIENTRY ilBindImage(ILuint image) {
 ILboolean ILAPIENTRY ilLoadImage(ILconst_string fileName) {
     const DevilEntryPoints* entries = devil();
     return entries ? entries->loadImage(fileName) : IL_FALSE;
+}
+
+ILboolean ILAPIENTRY ilLoadL(ILenum type, const void* lump, ILuint size) {
+    const DevilEntryPoints* entries = devil();
+    return entries ? entries->loadLump(type, lump, size) : IL_FALSE;
+}
+
+ILenum ILAPIENTRY ilTypeFromExt(ILconst_string fileName) {
+    const DevilEntryPoints* entries = devil();
+    return entries ? entries->typeFromExtension(fileName) : IL_TYPE_UNKNOWN;
 }
 
 ILboolean ILAPIENTRY ilConvertImage(ILenum format, ILenum type) {

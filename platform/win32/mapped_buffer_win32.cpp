@@ -5,18 +5,42 @@
 #include <algorithm>
 #include <cstdlib>
 
-// Large buffers are committed pages of their own, which the system zero-fills as they are
-// first written.
+// Large buffers are views of sections of their own, which the system zero-fills as they are
+// first written, and which a helper process can hand over without a copy.
 bool MappedBuffer::allocate(std::size_t size) {
     release();
     if (size == 0) return true;
-    void* memory = size < mappedFrom
-                       ? std::malloc(size)
-                       : VirtualAlloc(nullptr, size, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
-    if (!memory) return false;
-    bytes = static_cast<unsigned char*>(memory);
-    length = size;
-    mappedLength = size < mappedFrom ? 0 : size;
+    if (size < mappedFrom) {
+        bytes = static_cast<unsigned char*>(std::malloc(size));
+        length = bytes ? size : 0;
+        return bytes != nullptr;
+    }
+    const unsigned long long size64 = size;
+    HANDLE section =
+        CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE,
+                           static_cast<DWORD>(size64 >> 32), static_cast<DWORD>(size64), nullptr);
+    void* view = section ? MapViewOfFile(section, FILE_MAP_WRITE, 0, 0, size) : nullptr;
+    if (!view) {
+        if (section) CloseHandle(section);
+        return false;
+    }
+    bytes = static_cast<unsigned char*>(view);
+    length = mappedLength = size;
+    sharedSection = section;
+    return true;
+}
+
+// A view larger than its section is refused, so a short section cannot be read past its end.
+bool MappedBuffer::adoptSection(void* section, std::size_t size) {
+    release();
+    void* view = size > 0 ? MapViewOfFile(section, FILE_MAP_READ, 0, 0, size) : nullptr;
+    if (!view) {
+        CloseHandle(section);
+        return false;
+    }
+    bytes = static_cast<unsigned char*>(view);
+    length = mappedLength = size;
+    sharedSection = section;
     return true;
 }
 
@@ -24,10 +48,12 @@ void MappedBuffer::release() {
     if (bytes && mappedLength == 0)
         std::free(bytes);
     else if (bytes)
-        VirtualFree(bytes, 0, MEM_RELEASE);
+        UnmapViewOfFile(bytes);
+    if (sharedSection) CloseHandle(sharedSection);
     bytes = nullptr;
     length = 0;
     mappedLength = 0;
+    sharedSection = nullptr;
 }
 
 std::size_t physicalMemoryBytes() {

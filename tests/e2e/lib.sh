@@ -619,7 +619,10 @@ def diff(first, second, tolerance):
                   if p1[i:i + 3] != p2[i:i + 3] and
                   max(abs(a - b) for a, b in zip(p1[i:i + 3], p2[i:i + 3])) > tolerance))
 
-if sys.argv[1] == "stats":
+# Other test scripts import read_ppm from it.
+if __name__ != "__main__":
+    pass
+elif sys.argv[1] == "stats":
     stats(sys.argv[2])
 elif sys.argv[1] == "diff":
     diff(sys.argv[2], sys.argv[3], int(sys.argv[4]) if len(sys.argv) > 4 else 0)

@@ -34,6 +34,7 @@ folder="$(new_folder cli)"
 # shellcheck disable=SC2059 # the format is the file's content
 printf "$SETTINGS" >"$folder/Korvalin.ini"
 expect_answer 0 "^korvalin 1\.[0-9]" "" --version
+expect_answer 0 "^images: DevIL 1\.[0-9]" "" --version
 expect_answer 0 "^usage: korvalin \[--textures DIR\] \[--shaded\] \[--watch\] \[FILE.msh\]" "" --help
 expect_answer 2 "" "^usage: korvalin" --size 3
 expect_answer 2 "" "^usage: korvalin" "$samples/cube.msh" "$samples/torus.msh"

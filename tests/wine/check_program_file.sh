@@ -21,7 +21,7 @@ header=$("$objdump" -f -p "$exe")
 grep -q "file format $format\$" <<<"$header" || fail "not a $bits-bit x86 Windows program"
 grep -q "(Windows GUI)" <<<"$header" || fail "not a GUI program"
 
-system_dlls="ADVAPI32 COMCTL32 COMDLG32 GDI32 GLU32 KERNEL32 MSVCRT OLE32 OPENGL32 SHELL32 USER32"
+system_dlls="ADVAPI32 COMCTL32 COMDLG32 GDI32 GLU32 KERNEL32 MSVCRT OLE32 OPENGL32 PSAPI SHELL32 USER32"
 imports=$(sed -n 's/^\tDLL Name: \(.*\)\.[dD][lL][lL]$/\1/p' <<<"$header" | tr a-z A-Z)
 # Every Windows program imports KERNEL32: without it the import table was not read at all.
 grep -qx KERNEL32 <<<"$imports" || fail "no import of KERNEL32.dll found in objdump's listing"

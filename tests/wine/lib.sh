@@ -189,3 +189,66 @@ expect_wine_cube() {
     ((brown * 10 >= rb * 9 && brown * 10 <= rb * 11)) ||
         fail "$brown crate pixels under Wine, $rb in korvalin-render's frame"
 }
+
+# squares_mesh FILE IMAGE...: a mesh of up to eight squares in two rows of four, each textured
+# with the next image, with black between them. The viewer looks along x, with y up on the
+# screen and z to the left.
+squares_mesh() {
+    local file="$1" i left top right bottom
+    shift
+    {
+        printf 'MSHX1\nGROUPS %d\n' $#
+        for ((i = 0; i < $#; i++)); do
+            left=$((i % 4 * 3 - 6)) top=$((3 - i / 4 * 3))
+            right=$((left + 2)) bottom=$((top - 2))
+            printf 'LABEL square%d\nMATERIAL 1\nTEXTURE %d\nGEOM 4 2\n' $i $((i + 1))
+            printf '0 %d %d -1 0 0 %s\n' $bottom $((-left)) "0 1" $bottom $((-right)) "1 1" \
+                $top $((-right)) "1 0" $top $((-left)) "0 0"
+            printf '0 2 1\n0 3 2\n'
+        done
+        printf 'MATERIALS 1\nwhite\nMATERIAL white\n1 1 1 1\n1 1 1 1\n0 0 0 1 1\n0 0 0 1\n'
+        printf 'TEXTURES %d\n' $#
+        printf '%s\n' "$@"
+    } >"$file"
+}
+
+# square_stats FIRST SECOND: a line for each square, in the order drawn (the cells of lit columns
+# and lit rows that FIRST shows anything in): its wood pixels in FIRST, in SECOND, and the pixels that differ between them,
+# at all and by more than 3 in a channel.
+square_stats() {
+    write_image_tool
+    python3 - "$E2E_TMP" "$1" "$2" <<'PYTHON' || fail "could not compare the squares"
+import sys
+sys.path.insert(0, sys.argv[1])
+from image_tool import read_ppm
+width, height, first = read_ppm(sys.argv[2])
+_, _, second = read_ppm(sys.argv[3])
+lit = lambda x, y: max(first[3 * (y * width + x):3 * (y * width + x) + 3]) > 24
+def runs(flags):
+    found, start = [], None
+    for i, flag in enumerate(flags + [False]):
+        if flag and start is None: start = i
+        if not flag and start is not None: found.append((start, i)); start = None
+    return found
+columns = runs([any(lit(x, y) for y in range(0, height, 2)) for x in range(width)])
+rows = runs([any(lit(x, y) for x in range(0, width, 2)) for y in range(height)])
+def wood(pixels, at):
+    r, g, b = pixels[at:at + 3]
+    return r > g + 20 and g > b + 10
+for top, bottom in rows:
+    for left, right in columns:
+        counts, shown = [0, 0, 0, 0], False
+        for y in range(top, bottom):
+            for x in range(left, right):
+                at = 3 * (y * width + x)
+                a, b = first[at:at + 3], second[at:at + 3]
+                shown = shown or lit(x, y)
+                counts[0] += wood(first, at)
+                counts[1] += wood(second, at)
+                counts[2] += a != b
+                counts[3] += max(abs(p - q) for p, q in zip(a, b)) > 3
+        if shown:
+            print(*counts)
+PYTHON
+}
+

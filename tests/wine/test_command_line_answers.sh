@@ -27,7 +27,7 @@ answer() {
     expect_file_bytes "$folder/$case.err" "$err"
     log "$case: status $got, the text on its stream"
 }
-answer version 0 'korvalin 1.1\r\n' '' --version
+answer version 0 'korvalin 1.1\r\nimages: DevIL.dll 1.7.8\r\n' '' --version
 answer help 0 "$USAGE" '' --help
 answer two-files 2 '' "$USAGE" "$(windows_path "$folder/a.msh")" "$(windows_path "$folder/b.msh")"
 

@@ -2,12 +2,13 @@
 # Builds the test-only DevIL.dll for Wine (a winelib DLL that forwards each call to Debian's
 # libIL.so.1) and prints its path. Never shipped.
 #
-#   tests/wine/devil_forward/build.sh [--32] [--unicode] [FOLDER]
+#   tests/wine/devil_forward/build.sh [--32] [--unicode | --hostile] [FOLDER]
 #
 # The 64-bit DLL (default, into build-wine/) forwards to the installed libIL.so.1; the 32-bit one
 # (--32, into build-wine32/) to the i386 libIL.so.1 that scripts/install-windows-deps.sh unpacks
 # into $KORVALIN_DEVIL_I386, found there at run time through the DLL's run path. --unicode makes
-# one that answers ilGetString with wide text, as DevIL's Unicode build does.
+# one that answers ilGetString with wide text, as DevIL's Unicode build does; --hostile one that
+# crashes or loops on images marked for it (devil_forward.c).
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../../.." && pwd)
@@ -21,6 +22,10 @@ if [ "${1:-}" = "--unicode" ]; then
   shift
   defines=(-DKORVALIN_UNICODE_STRINGS)
   out_default=$out_default-unicode
+elif [ "${1:-}" = "--hostile" ]; then
+  shift
+  defines=(-DKORVALIN_HOSTILE_MARKS)
+  out_default=$out_default-hostile
 fi
 out=${1:-$out_default}
 link=(-lIL)

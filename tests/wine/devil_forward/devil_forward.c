@@ -4,8 +4,12 @@
  * libIL as the Unix paths Wine maps them to.
  *
  * Built with -DKORVALIN_UNICODE_STRINGS, its ilGetString answers with wide text, as DevIL's
- * Unicode build does: the one trait the program tells that build by. */
+ * Unicode build does: the one trait the program tells that build by. Built with
+ * -DKORVALIN_HOSTILE_MARKS, it crashes on an image whose bytes start with "KORVALIN CRASH" and
+ * never returns from one that starts with "KORVALIN LOOP", as DevIL does on some corrupt files, and
+ * takes memory without end for one that starts with "KORVALIN GREEDY". */
 #include <stdarg.h>
+#include <string.h>
 
 #include <windef.h>
 #include <winbase.h>
@@ -58,6 +62,26 @@ ILboolean WINAPI forward_ilLoadImage(const char* file_name) {
     HeapFree(GetProcessHeap(), 0, path);
     return loaded;
 }
+ILboolean WINAPI forward_ilLoadL(ILenum type, const void* lump, ILuint size) {
+#ifdef KORVALIN_HOSTILE_MARKS
+    static const char crash[] = "KORVALIN CRASH", loop[] = "KORVALIN LOOP",
+                      greedy[] = "KORVALIN GREEDY";
+    int* volatile nowhere = NULL;
+    if (size >= sizeof crash - 1 && memcmp(lump, crash, sizeof crash - 1) == 0) *nowhere = 1;
+    if (size >= sizeof loop - 1 && memcmp(lump, loop, sizeof loop - 1) == 0)
+        for (volatile unsigned long spins = 0;;)
+            spins = spins + 1;
+    if (size >= sizeof greedy - 1 && memcmp(lump, greedy, sizeof greedy - 1) == 0)
+        for (;;) {
+            char* block = HeapAlloc(GetProcessHeap(), 0, 64 << 20);
+            if (block) memset(block, 1, 64 << 20);
+        }
+#endif
+    return ilLoadL(type, lump, size);
+}
+
+ILenum WINAPI forward_ilTypeFromExt(const char* file_name) { return ilTypeFromExt(file_name); }
+
 ILboolean WINAPI forward_ilConvertImage(ILenum format, ILenum type) {
     return ilConvertImage(format, type);
 }

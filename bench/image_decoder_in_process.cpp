@@ -1,0 +1,62 @@
+// The image decoder without a helper, for texture_load_bench_in_process: the image library in the
+// benchmark itself, with what the Windows helper does for each file. The difference between the
+// two benchmarks is what the Linux helper costs.
+#include "mesh/image_decoder.h"
+#include "mesh/image_library_decode.h"
+#include "mesh/texture_loader.h"
+#include "platform/regular_file.h"
+
+#include <IL/il.h>
+#include <cstdio>
+#include <cstring>
+
+struct ImageDecoder::Worker {};
+
+namespace {
+
+bool readWhole(const std::string& path, MappedBuffer& bytes) {
+    RegularFileFacts facts;
+    std::FILE* file = openRegularFile(path.c_str(), &facts);
+    if (!file) return false;
+    const bool read = facts.size > 0 && bytes.allocate(static_cast<std::size_t>(facts.size)) &&
+                      std::fread(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    std::fclose(file);
+    return read;
+}
+
+} // namespace
+
+ImageDecoder::ImageDecoder() : worker(std::make_unique<Worker>()) {}
+
+ImageDecoder::~ImageDecoder() = default;
+
+void ImageDecoder::end() {}
+
+void ImageDecoder::rest() {}
+
+void ImageDecoder::decodeAll(const std::vector<std::string>& paths, unsigned maxSide,
+                             const Take& take) {
+    static const bool initialised = (ilInit(), true);
+    (void)initialised;
+    for (std::size_t index = 0; index < paths.size(); ++index) {
+        ImageRequest request{budget.memoryBytes, maxSide, 0, {}};
+        if (paths[index].size() >= sizeof request.path) continue;
+        std::memcpy(request.path, paths[index].c_str(), paths[index].size() + 1);
+        MappedBuffer bytes;
+        DecodedImage image;
+        if (readWhole(paths[index], bytes) && decodeWithImageLibrary(request, bytes, image))
+            take(index, image);
+    }
+}
+
+bool imageDecoderUsable() {
+    return ilGetInteger(IL_VERSION_NUM) >= minimumImageLibraryVersion;
+}
+
+std::string imageDecoderDescription() {
+    return "images: DevIL in the program";
+}
+
+bool runAsImageHelper(int, char**, int&) {
+    return false;
+}
