@@ -39,7 +39,7 @@ void ImageDecoder::decodeAll(const std::vector<std::string>& paths, unsigned max
     static const bool initialised = (ilInit(), true);
     (void)initialised;
     for (std::size_t index = 0; index < paths.size(); ++index) {
-        ImageRequest request{budget.memoryBytes, maxSide, 0, {}};
+        ImageHelperRequest request{budget.memoryBytes, maxSide, 0, {}};
         if (paths[index].size() >= sizeof request.path) continue;
         std::memcpy(request.path, paths[index].c_str(), paths[index].size() + 1);
         MappedBuffer bytes;

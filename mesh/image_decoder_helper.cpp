@@ -1,6 +1,7 @@
 #include "mesh/image_decoder.h"
 
 #include "mesh/image_helper_work.h"
+#include "mesh/image_library_decode.h"
 #include "mesh/texture_loader.h"
 #include "platform/helper_process.h"
 #include "platform/regular_file.h"
@@ -76,13 +77,14 @@ Outcome ImageDecoder::Worker::receive(unsigned maxSide, long long deadline, Deco
 Outcome ImageDecoder::Worker::decodeOne(const std::string& path, unsigned maxSide,
                                         std::size_t allowance, const DecodeBudget& budget,
                                         long long listLeft, DecodedImage& image) {
-    ImageRequest request{allowance, maxSide, 0, {}};
+    ImageHelperRequest request{allowance, maxSide, 0, {}};
     RegularFileFacts facts;
     if (path.size() >= sizeof request.path) return Outcome::failed;
     std::FILE* file = openRegularFile(path.c_str(), &facts);
     if (!file) return Outcome::failed;
     std::memcpy(request.path, path.c_str(), path.size() + 1);
-    const bool sent = helper.send(file, &request, offsetof(ImageRequest, path) + path.size() + 1);
+    const bool sent =
+        helper.send(file, &request, offsetof(ImageHelperRequest, path) + path.size() + 1);
     std::fclose(file);
     if (!sent) return helper.stop() ? Outcome::helperLost : Outcome::failed;
     const long long fileMilliseconds =
@@ -137,9 +139,7 @@ bool imageDecoderUsable() {
 std::string imageDecoderDescription() {
     if (chosenCodecs() == ImageCodecs::system)
         return "images: Windows Imaging Component (no usable DevIL.dll beside korvalin.exe)";
-    const int version = ilGetInteger(IL_VERSION_NUM);
-    return "images: DevIL.dll " + std::to_string(version / 100) + "." +
-           std::to_string(version / 10 % 10) + "." + std::to_string(version % 10);
+    return "images: DevIL.dll " + imageLibraryVersion();
 }
 
 bool runAsImageHelper(int argc, char** argv, int& exitStatus) {

@@ -1,5 +1,6 @@
 #include "mesh/image_decoder.h"
 
+#include "mesh/image_library_decode.h"
 #include "mesh/texture_loader.h"
 #include "platform/isolated_process.h"
 #include "platform/process_launcher.h"
@@ -383,9 +384,7 @@ bool imageDecoderUsable() {
 }
 
 std::string imageDecoderDescription() {
-    const int version = ilGetInteger(IL_VERSION_NUM);
-    return "images: DevIL " + std::to_string(version / 100) + "." +
-           std::to_string(version / 10 % 10) + "." + std::to_string(version % 10);
+    return "images: DevIL " + imageLibraryVersion();
 }
 
 bool runAsImageHelper(int, char**, int&) {

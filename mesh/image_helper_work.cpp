@@ -6,8 +6,8 @@
 #include <IL/il.h>
 #include <utility>
 
-bool decodeImageBytes(ImageCodecs codecs, const ImageRequest& request, const MappedBuffer& bytes,
-                      DecodedImage& image) {
+bool decodeImageBytes(ImageCodecs codecs, const ImageHelperRequest& request,
+                      const MappedBuffer& bytes, DecodedImage& image) {
     if (bytes.empty()) return false;
     if (codecs == ImageCodecs::imageLibrary) return decodeWithImageLibrary(request, bytes, image);
     const std::size_t allowance =
@@ -19,7 +19,7 @@ bool decodeImageBytes(ImageCodecs codecs, const ImageRequest& request, const Map
 int serveImageRequests(ImageCodecs codecs) {
     enterHelperMode();
     if (codecs == ImageCodecs::imageLibrary) ilInit();
-    ImageRequest request{};
+    ImageHelperRequest request{};
     MappedBuffer bytes;
     // The last answer's pixels, which the program takes before it sends the next request.
     DecodedImage answered;

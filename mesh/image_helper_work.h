@@ -24,8 +24,8 @@ struct ImageHeader {
 };
 
 // Decodes one file's bytes as the helper does; also what decoding in the program itself does.
-bool decodeImageBytes(ImageCodecs codecs, const ImageRequest& request, const MappedBuffer& bytes,
-                      DecodedImage& image);
+bool decodeImageBytes(ImageCodecs codecs, const ImageHelperRequest& request,
+                      const MappedBuffer& bytes, DecodedImage& image);
 
 // The helper's work: one answer per request until the program has no more. Returns its exit
 // status.

@@ -3,7 +3,7 @@
 #include <IL/il.h>
 #include <cstring>
 
-bool decodeWithImageLibrary(const ImageRequest& request, const MappedBuffer& bytes,
+bool decodeWithImageLibrary(const ImageHelperRequest& request, const MappedBuffer& bytes,
                             DecodedImage& image) {
     ILuint name = 0;
     ilGenImages(1, &name);
@@ -30,4 +30,10 @@ bool decodeWithImageLibrary(const ImageRequest& request, const MappedBuffer& byt
     }
     ilDeleteImages(1, &name);
     return decoded;
+}
+
+std::string imageLibraryVersion() {
+    const int version = ilGetInteger(IL_VERSION_NUM);
+    return std::to_string(version / 100) + "." + std::to_string(version / 10 % 10) + "." +
+           std::to_string(version % 10);
 }

@@ -4,9 +4,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 // What each request to the Windows image helper carries beside its file.
-struct ImageRequest {
+struct ImageHelperRequest {
     std::uint64_t allowance; // the most the pixels may take
     std::uint32_t maxSide;
     std::uint32_t unused;
@@ -17,5 +18,8 @@ struct ImageRequest {
 // name's extension, else from the content, then RGBA), in the program itself: what the Windows
 // helper does with DevIL.dll. False when the library cannot, or the image is wider or taller than
 // the request's maxSide or would take more than its allowance.
-bool decodeWithImageLibrary(const ImageRequest& request, const MappedBuffer& bytes,
+bool decodeWithImageLibrary(const ImageHelperRequest& request, const MappedBuffer& bytes,
                             DecodedImage& image);
+
+// The image library's version as its releases are named ("1.7.8").
+std::string imageLibraryVersion();

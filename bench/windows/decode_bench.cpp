@@ -43,7 +43,7 @@ std::vector<std::uint64_t> decodeInProgram(const std::vector<std::string>& paths
     (void)initialised;
     std::vector<std::uint64_t> sums(paths.size(), 0);
     for (std::size_t i = 0; i < paths.size(); ++i) {
-        ImageRequest request{SIZE_MAX, 1u << 16, 0, {}};
+        ImageHelperRequest request{SIZE_MAX, 1u << 16, 0, {}};
         std::strncpy(request.path, paths[i].c_str(), sizeof request.path - 1);
         MappedBuffer bytes;
         DecodedImage image;

@@ -44,7 +44,7 @@ Pixels decodedAsTheHelperDoes(const std::string& path) {
 // As the Windows helper decodes a file with DevIL.dll: from its bytes, read whole.
 Pixels decodedFromBytes(const std::string& path, unsigned maxSide,
                         std::uint64_t allowance = UINT64_MAX) {
-    ImageRequest request{allowance, maxSide, 0, {}};
+    ImageHelperRequest request{allowance, maxSide, 0, {}};
     std::snprintf(request.path, sizeof request.path, "%s", path.c_str());
     MappedBuffer bytes;
     Pixels pixels;
