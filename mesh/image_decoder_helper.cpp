@@ -53,9 +53,9 @@ bool ImageDecoder::Worker::start() {
 }
 
 Outcome ImageDecoder::Worker::receive(unsigned maxSide, long long deadline, DecodedImage& image) {
-    auto left = [&] { return static_cast<int>(std::max(0LL, deadline - monotonicMilliseconds())); };
+    const long long left = std::max(0LL, deadline - monotonicMilliseconds());
     ImageHeader header{};
-    if (!helper.read(&header, sizeof header, left()))
+    if (!helper.read(&header, sizeof header, static_cast<int>(left)))
         return helper.stop() ? Outcome::helperLost : Outcome::failed;
     if (header.width == 0 && header.height == 0) return Outcome::failed;
     MappedBuffer pixels;

@@ -138,7 +138,8 @@ bool createSuspended(std::wstring commandLine, HANDLE input, HANDLE output,
                      PROCESS_INFORMATION& process) {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
+    // No busy cursor: the helper never shows a window that would end it.
+    startup.dwFlags = STARTF_USESTDHANDLES | STARTF_FORCEOFFFEEDBACK;
     startup.hStdInput = input;
     startup.hStdOutput = output;
     // Detached: a console program would otherwise get a console host, a second process in the job.
@@ -314,7 +315,7 @@ bool HelperProcess::read(void* buffer, std::size_t size, int milliseconds) {
 bool HelperProcess::takeShared(std::uint64_t name, std::size_t size, MappedBuffer& buffer) {
     Handles& h = *handles;
     if (!h.process) return false;
-    if (name == h.theirShared) {
+    if (h.theirShared != 0 && name == h.theirShared) {
         if (size > keptSharedBytes || !buffer.allocate(size)) return false;
         std::memcpy(buffer.data(), h.sharedView, size);
         return true;
