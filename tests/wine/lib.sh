@@ -190,7 +190,7 @@ expect_wine_cube() {
         fail "$brown crate pixels under Wine, $rb in korvalin-render's frame"
 }
 
-# squares_mesh FILE IMAGE...: a mesh of up to eight squares in two rows of four, each textured
+# squares_mesh FILE IMAGE...: a mesh of up to twelve squares in rows of four, each textured
 # with the next image, with black between them. The viewer looks along x, with y up on the
 # screen and z to the left.
 squares_mesh() {
@@ -199,7 +199,7 @@ squares_mesh() {
     {
         printf 'MSHX1\nGROUPS %d\n' $#
         for ((i = 0; i < $#; i++)); do
-            left=$((i % 4 * 3 - 6)) top=$((3 - i / 4 * 3))
+            left=$((i % 4 * 3 - 6)) top=$((4 - i / 4 * 3))
             right=$((left + 2)) bottom=$((top - 2))
             printf 'LABEL square%d\nMATERIAL 1\nTEXTURE %d\nGEOM 4 2\n' $i $((i + 1))
             printf '0 %d %d -1 0 0 %s\n' $bottom $((-left)) "0 1" $bottom $((-right)) "1 1" \
