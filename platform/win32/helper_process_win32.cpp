@@ -122,27 +122,76 @@ HANDLE makeRestrictedToken() {
     return restricted;
 }
 
+// Where the system can say so (Vista on), only the two pipe ends go to the helper: any other
+// handle the program holds that happens to be inheritable (a file the C library opened) stays
+// the program's own. The calls are looked up, so that the program still starts on older systems.
+class InheritedHandles {
+  public:
+    InheritedHandles(HANDLE input, HANDLE output) : handles{input, output} {
+        HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+        auto initialize = reinterpret_cast<decltype(&InitializeProcThreadAttributeList)>(
+            reinterpret_cast<void*>(GetProcAddress(kernel, "InitializeProcThreadAttributeList")));
+        auto update = reinterpret_cast<decltype(&UpdateProcThreadAttribute)>(
+            reinterpret_cast<void*>(GetProcAddress(kernel, "UpdateProcThreadAttribute")));
+        remove = reinterpret_cast<decltype(&DeleteProcThreadAttributeList)>(
+            reinterpret_cast<void*>(GetProcAddress(kernel, "DeleteProcThreadAttributeList")));
+        SIZE_T size = 0;
+        if (!initialize || !update || !remove) return;
+        initialize(nullptr, 1, 0, &size);
+        storage.resize(size);
+        auto* attributes = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(storage.data());
+        if (size == 0 || !initialize(attributes, 1, 0, &size)) return;
+        list = attributes;
+        if (!update(list, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, handles, sizeof handles, nullptr,
+                    nullptr))
+            drop();
+    }
+    ~InheritedHandles() { drop(); }
+    InheritedHandles(const InheritedHandles&) = delete;
+    InheritedHandles& operator=(const InheritedHandles&) = delete;
+
+    LPPROC_THREAD_ATTRIBUTE_LIST attributes() const { return list; }
+    void drop() {
+        if (list) remove(list);
+        list = nullptr;
+    }
+
+  private:
+    HANDLE handles[2];
+    std::vector<unsigned char> storage;
+    LPPROC_THREAD_ATTRIBUTE_LIST list = nullptr;
+    decltype(&DeleteProcThreadAttributeList) remove = nullptr;
+};
+
+// Each step the system may refuse is dropped in turn: the restricted token, then leaving a job
+// the program is in, then naming the inherited handles.
 bool createSuspended(std::wstring commandLine, HANDLE input, HANDLE output,
                      PROCESS_INFORMATION& process) {
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
+    STARTUPINFOEXW startup{};
+    startup.StartupInfo.cb = sizeof startup;
     // No busy cursor: the helper never shows a window that would end it.
-    startup.dwFlags = STARTF_USESTDHANDLES | STARTF_FORCEOFFFEEDBACK;
-    startup.hStdInput = input;
-    startup.hStdOutput = output;
-    // Detached: a console program would otherwise get a console host, a second process in the job.
-    constexpr DWORD flags = CREATE_SUSPENDED | DETACHED_PROCESS | CREATE_BREAKAWAY_FROM_JOB;
+    startup.StartupInfo.dwFlags = STARTF_USESTDHANDLES | STARTF_FORCEOFFFEEDBACK;
+    startup.StartupInfo.hStdInput = input;
+    startup.StartupInfo.hStdOutput = output;
+    InheritedHandles inherited(input, output);
     HANDLE token = makeRestrictedToken();
+    // Detached: a console program would otherwise get a console host, a second process in the job.
+    constexpr DWORD flags = CREATE_SUSPENDED | DETACHED_PROCESS;
     bool created = false;
-    for (DWORD tryFlags : {flags, flags & ~DWORD{CREATE_BREAKAWAY_FROM_JOB}}) {
-        if (token)
-            created = CreateProcessAsUserW(token, nullptr, &commandLine[0], nullptr, nullptr, TRUE,
-                                           tryFlags, nullptr, nullptr, &startup, &process);
-        // A token the system will not take for a child (no such right here) is dropped.
-        if (!created)
-            created = CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, TRUE, tryFlags,
-                                     nullptr, nullptr, &startup, &process);
-        if (created) break;
+    for (int listed = 1; listed >= 0 && !created; --listed) {
+        if (!listed) inherited.drop();
+        startup.lpAttributeList = inherited.attributes();
+        const DWORD extended = startup.lpAttributeList ? EXTENDED_STARTUPINFO_PRESENT : 0;
+        auto* info = &startup.StartupInfo;
+        for (DWORD more : {DWORD{CREATE_BREAKAWAY_FROM_JOB}, DWORD{0}}) {
+            const DWORD all = flags | more | extended;
+            created =
+                (token && CreateProcessAsUserW(token, nullptr, &commandLine[0], nullptr, nullptr,
+                                               TRUE, all, nullptr, nullptr, info, &process)) ||
+                CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, TRUE, all, nullptr,
+                               nullptr, info, &process);
+            if (created) break;
+        }
     }
     if (token) CloseHandle(token);
     return created;
