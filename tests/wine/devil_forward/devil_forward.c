@@ -11,8 +11,11 @@
 #include <stdarg.h>
 #include <string.h>
 
+/* In this order: each needs the one before. */
 #include <windef.h>
+
 #include <winbase.h>
+
 #include <winnls.h>
 
 /* The Linux library's declarations: cdecl, no import decoration. */
@@ -35,11 +38,17 @@ static char* unix_path(const char* windows_path) {
     return path;
 }
 
-void WINAPI forward_ilInit(void) { ilInit(); }
+void WINAPI forward_ilInit(void) {
+    ilInit();
+}
 
-void WINAPI forward_ilGenImages(ILsizei count, ILuint* images) { ilGenImages(count, images); }
+void WINAPI forward_ilGenImages(ILsizei count, ILuint* images) {
+    ilGenImages(count, images);
+}
 
-void WINAPI forward_ilBindImage(ILuint image) { ilBindImage(image); }
+void WINAPI forward_ilBindImage(ILuint image) {
+    ilBindImage(image);
+}
 
 void WINAPI forward_ilDeleteImages(ILsizei count, const ILuint* images) {
     ilDeleteImages(count, images);
@@ -47,8 +56,8 @@ void WINAPI forward_ilDeleteImages(ILsizei count, const ILuint* images) {
 
 const char* WINAPI forward_ilGetString(ILenum name) {
 #ifdef KORVALIN_UNICODE_STRINGS
-    static const WCHAR vendor[] = {'A', 'b', 'y', 's', 'm', 'a', 'l', ' ', 'S', 'o', 'f', 't',
-                                   'w', 'a', 'r', 'e', 0};
+    static const WCHAR vendor[] = {'A', 'b', 'y', 's', 'm', 'a', 'l', ' ', 'S',
+                                   'o', 'f', 't', 'w', 'a', 'r', 'e', 0};
     if (name == IL_VENDOR) return (const char*)vendor;
 #endif
     return ilGetString(name);
@@ -80,26 +89,38 @@ ILboolean WINAPI forward_ilLoadL(ILenum type, const void* lump, ILuint size) {
     return ilLoadL(type, lump, size);
 }
 
-ILenum WINAPI forward_ilTypeFromExt(const char* file_name) { return ilTypeFromExt(file_name); }
+ILenum WINAPI forward_ilTypeFromExt(const char* file_name) {
+    return ilTypeFromExt(file_name);
+}
 
 ILboolean WINAPI forward_ilConvertImage(ILenum format, ILenum type) {
     return ilConvertImage(format, type);
 }
 
-ILint WINAPI forward_ilGetInteger(ILenum mode) { return ilGetInteger(mode); }
+ILint WINAPI forward_ilGetInteger(ILenum mode) {
+    return ilGetInteger(mode);
+}
 
-ILubyte* WINAPI forward_ilGetData(void) { return ilGetData(); }
+ILubyte* WINAPI forward_ilGetData(void) {
+    return ilGetData();
+}
 
 ILboolean WINAPI forward_ilTexImage(ILuint width, ILuint height, ILuint depth, ILubyte channels,
                                     ILenum format, ILenum type, void* data) {
     return ilTexImage(width, height, depth, channels, format, type, data);
 }
 
-void WINAPI forward_ilRegisterOrigin(ILenum origin) { ilRegisterOrigin(origin); }
+void WINAPI forward_ilRegisterOrigin(ILenum origin) {
+    ilRegisterOrigin(origin);
+}
 
-ILboolean WINAPI forward_ilEnable(ILenum mode) { return ilEnable(mode); }
+ILboolean WINAPI forward_ilEnable(ILenum mode) {
+    return ilEnable(mode);
+}
 
-ILboolean WINAPI forward_ilDisable(ILenum mode) { return ilDisable(mode); }
+ILboolean WINAPI forward_ilDisable(ILenum mode) {
+    return ilDisable(mode);
+}
 
 ILboolean WINAPI forward_ilSave(ILenum type, const char* file_name) {
     char* path = unix_path(file_name);
