@@ -7,24 +7,9 @@
 #include "platform/regular_file.h"
 
 #include <IL/il.h>
-#include <cstdio>
 #include <cstring>
 
 struct ImageDecoder::Worker {};
-
-namespace {
-
-bool readWhole(const std::string& path, MappedBuffer& bytes) {
-    RegularFileFacts facts;
-    std::FILE* file = openRegularFile(path.c_str(), &facts);
-    if (!file) return false;
-    const bool read = facts.size > 0 && bytes.allocate(static_cast<std::size_t>(facts.size)) &&
-                      std::fread(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    std::fclose(file);
-    return read;
-}
-
-} // namespace
 
 ImageDecoder::ImageDecoder() : worker(std::make_unique<Worker>()) {}
 
@@ -44,7 +29,8 @@ void ImageDecoder::decodeAll(const std::vector<std::string>& paths, unsigned max
         std::memcpy(request.path, paths[index].c_str(), paths[index].size() + 1);
         MappedBuffer bytes;
         DecodedImage image;
-        if (readWhole(paths[index], bytes) && decodeWithImageLibrary(request, bytes, image))
+        if (readRegularFile(paths[index].c_str(), bytes) &&
+            decodeWithImageLibrary(request, bytes, image))
             take(index, image);
     }
 }

@@ -4,11 +4,11 @@
 #include "mesh/image_library_decode.h"
 #include "mesh/texture_loader.h"
 #include "platform/helper_process.h"
+#include "platform/monotonic_clock.h"
 #include "platform/regular_file.h"
 
 #include <IL/il.h>
 #include <algorithm>
-#include <chrono>
 #include <cstring>
 #include <string>
 #include <utility>
@@ -17,21 +17,14 @@ namespace {
 
 enum class Outcome { decoded, failed, helperLost };
 
-// Made once a run, when the first image is wanted: a usable DevIL.dll beside the program wins.
-ImageCodecs chosenCodecs() {
+} // namespace
+
+ImageCodecs chosenImageCodecs() {
     static const ImageCodecs codecs = ilGetInteger(IL_VERSION_NUM) >= minimumImageLibraryVersion
                                           ? ImageCodecs::imageLibrary
                                           : ImageCodecs::system;
     return codecs;
 }
-
-long long monotonicMilliseconds() {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
-} // namespace
 
 struct ImageDecoder::Worker {
     bool start();
@@ -45,8 +38,8 @@ struct ImageDecoder::Worker {
 
 bool ImageDecoder::Worker::start() {
     servedByHelper = 0;
-    const char* codecs =
-        chosenCodecs() == ImageCodecs::imageLibrary ? imageLibraryCodecsName : systemCodecsName;
+    const char* codecs = chosenImageCodecs() == ImageCodecs::imageLibrary ? imageLibraryCodecsName
+                                                                          : systemCodecsName;
     HelperLimits limits;
     limits.memoryBytes = std::size_t{3} << 30;
     return helper.start({imageHelperOption, codecs}, limits);
@@ -137,7 +130,7 @@ bool imageDecoderUsable() {
 }
 
 std::string imageDecoderDescription() {
-    if (chosenCodecs() == ImageCodecs::system)
+    if (chosenImageCodecs() == ImageCodecs::system)
         return "images: Windows Imaging Component (no usable DevIL.dll beside korvalin.exe)";
     return "images: DevIL.dll " + imageLibraryVersion();
 }

@@ -3,6 +3,7 @@
 #include "mesh/image_library_decode.h"
 #include "mesh/texture_loader.h"
 #include "platform/isolated_process.h"
+#include "platform/monotonic_clock.h"
 #include "platform/process_launcher.h"
 #include "platform/regular_file.h"
 
@@ -13,7 +14,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <deque>
 #include <fcntl.h>
 #include <numeric>
@@ -207,12 +207,6 @@ int openImageFile(const std::string& path, long long& size) {
     int file = openRegularFileDescriptor(path.c_str(), &facts);
     if (file >= 0) size = facts.size;
     return file;
-}
-
-long long monotonicMilliseconds() {
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return now.tv_sec * 1000LL + now.tv_nsec / 1000000;
 }
 
 enum class Outcome { decoded, failed, helperLost };

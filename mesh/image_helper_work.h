@@ -23,6 +23,9 @@ struct ImageHeader {
     std::uint64_t sharedPixels;
 };
 
+// The codecs of this run, chosen when first asked: a usable DevIL.dll beside the program wins.
+ImageCodecs chosenImageCodecs();
+
 // Decodes one file's bytes as the helper does; also what decoding in the program itself does.
 bool decodeImageBytes(ImageCodecs codecs, const ImageHelperRequest& request,
                       const MappedBuffer& bytes, DecodedImage& image);

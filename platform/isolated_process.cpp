@@ -1,5 +1,6 @@
 #include "platform/isolated_process.h"
 
+#include "platform/monotonic_clock.h"
 #include "platform/process_launcher.h"
 
 #include <algorithm>
@@ -7,7 +8,6 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
-#include <ctime>
 #include <fcntl.h>
 #include <seccomp.h>
 #include <sys/mman.h>
@@ -23,12 +23,6 @@ namespace {
 constexpr int childRequests = 3;
 constexpr int childAnswers = 4;
 constexpr std::size_t maxMessage = 4096;
-
-long long monotonicMilliseconds() {
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return now.tv_sec * 1000LL + now.tv_nsec / 1000000;
-}
 
 // The address space the process holds now, so the limit adds to it (a sanitizer build starts
 // with terabytes of reserved shadow memory). Read before the fork, where it costs the child's

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+class MappedBuffer;
+
 // What the system told about a file when it was opened.
 struct RegularFileFacts {
     long long size = -1;
@@ -13,6 +15,10 @@ struct RegularFileFacts {
 // device, a pipe, a socket or a folder is refused at once, without waiting on it or reading
 // from it. Null when the file is refused or cannot be opened.
 std::FILE* openRegularFile(const char* path, RegularFileFacts* facts = nullptr);
+
+// The whole of a regular file (as openRegularFile takes it) in bytes; false, and bytes empty, when
+// it is refused, empty or cannot be read.
+bool readRegularFile(const char* path, MappedBuffer& bytes);
 
 #ifndef _WIN32
 // The same check for a caller that wants the descriptor itself; -1 when refused.

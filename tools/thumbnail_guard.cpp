@@ -1,5 +1,7 @@
 #include "tools/thumbnail_guard.h"
 
+#include "platform/monotonic_clock.h"
+
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -64,12 +66,6 @@ void lowerSoftLimit(int resource, rlim_t value) {
     lowerSoftLimit(RLIMIT_CPU, limits.cpuSeconds);
     lowerSoftLimit(RLIMIT_CORE, 0);
     std::exit(work(temporaryPath.c_str()));
-}
-
-long long monotonicMilliseconds() {
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return now.tv_sec * 1000LL + now.tv_nsec / 1000000;
 }
 
 enum class WaitEnd { workerEnded, timeUp, interrupted };

@@ -25,20 +25,9 @@ std::uint64_t checksum(const DecodedImage& image) {
     return hash;
 }
 
-bool readFile(const std::string& path, MappedBuffer& bytes) {
-    RegularFileFacts facts;
-    std::FILE* file = openRegularFile(path.c_str(), &facts);
-    if (!file) return false;
-    bool read = facts.size > 0 && bytes.allocate(static_cast<std::size_t>(facts.size)) &&
-                std::fread(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    std::fclose(file);
-    return read;
-}
-
 // Reading the file is part of the cost, as it is in the helper.
 std::vector<std::uint64_t> decodeInProgram(const std::vector<std::string>& paths) {
-    static const ImageCodecs codecs =
-        ilGetInteger(IL_VERSION_NUM) >= 178 ? ImageCodecs::imageLibrary : ImageCodecs::system;
+    const ImageCodecs codecs = chosenImageCodecs();
     static const bool initialised = (codecs == ImageCodecs::imageLibrary && (ilInit(), true));
     (void)initialised;
     std::vector<std::uint64_t> sums(paths.size(), 0);
@@ -47,7 +36,8 @@ std::vector<std::uint64_t> decodeInProgram(const std::vector<std::string>& paths
         std::strncpy(request.path, paths[i].c_str(), sizeof request.path - 1);
         MappedBuffer bytes;
         DecodedImage image;
-        if (readFile(paths[i], bytes) && decodeImageBytes(codecs, request, bytes, image))
+        if (readRegularFile(paths[i].c_str(), bytes) &&
+            decodeImageBytes(codecs, request, bytes, image))
             sums[i] = checksum(image);
     }
     return sums;

@@ -1,6 +1,8 @@
 // The Windows helper's decoding with DevIL.dll, run here against the real library: it must give
 // what the Linux helper gives for the same files.
 #include "mesh/image_library_decode.h"
+#include "platform/mapped_buffer.h"
+#include "platform/regular_file.h"
 
 #include <gtest/gtest.h>
 
@@ -48,15 +50,7 @@ Pixels decodedFromBytes(const std::string& path, unsigned maxSide,
     std::snprintf(request.path, sizeof request.path, "%s", path.c_str());
     MappedBuffer bytes;
     Pixels pixels;
-    if (std::FILE* file = std::fopen(path.c_str(), "rb")) {
-        std::fseek(file, 0, SEEK_END);
-        const long size = std::ftell(file);
-        std::rewind(file);
-        if (size <= 0 || !bytes.allocate(static_cast<std::size_t>(size)) ||
-            std::fread(bytes.data(), 1, bytes.size(), file) != bytes.size())
-            bytes = MappedBuffer();
-        std::fclose(file);
-    }
+    readRegularFile(path.c_str(), bytes);
     DecodedImage image;
     if (!bytes.empty() && decodeWithImageLibrary(request, bytes, image)) {
         pixels.width = image.width;
