@@ -26,6 +26,10 @@ constexpr int settlingCycles = 100;
 // The mesh's own arrays are more than a megabyte, so a cycle that keeps any of them is far
 // past this.
 constexpr std::size_t heapSlack = 64 * 1024;
+// What the heap may have gained by the last cycle. Losing even the smallest block (32 bytes) each
+// cycle would come to 32,000 bytes; under load, Mesa may still add a worker thread to a busy queue
+// now and then, whose thread block (288 bytes) stays.
+constexpr std::size_t lastingGrowthAllowed = 4 * 1024;
 // Names after the mesh's last one that must stay unused.
 constexpr GLuint namesBeyondChecked = 8;
 
@@ -134,7 +138,8 @@ TEST_F(MeshReloadTest, ThousandReloadsOfTheTexturedLargeSampleKeepHeapAndNamesSt
             << "heap in use after cycle " << cycle << " against " << firstHeap
             << " bytes after cycle " << firstMeasured;
     }
-    EXPECT_LE(lastHeap, firstHeap) << "the heap grew over " << cycles << " measured cycles";
+    EXPECT_LE(lastHeap, firstHeap + lastingGrowthAllowed)
+        << "the heap grew over " << cycles << " measured cycles";
     std::printf("heap in use after cycle %d: %zu bytes, largest: %zu, after cycle %d: %zu\n",
                 firstMeasured, firstHeap, largestHeap, lastCycle, lastHeap);
 }
