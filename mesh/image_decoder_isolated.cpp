@@ -6,6 +6,7 @@
 #include "platform/monotonic_clock.h"
 #include "platform/process_launcher.h"
 #include "platform/regular_file.h"
+#include "platform/write_all.h"
 
 #include <IL/il.h>
 #include <algorithm>
@@ -32,17 +33,6 @@ struct ImageHeader {
     std::uint32_t width;
     std::uint32_t height;
 };
-
-bool writeAll(int answers, const void* data, std::size_t size) {
-    auto* bytes = static_cast<const unsigned char*>(data);
-    while (size > 0) {
-        ssize_t written = write(answers, bytes, size);
-        if (written <= 0) return false;
-        bytes += written;
-        size -= static_cast<std::size_t>(written);
-    }
-    return true;
-}
 
 bool readWhole(int file, unsigned char* bytes, std::size_t size) {
     if (lseek(file, 0, SEEK_SET) != 0) return false;

@@ -1,5 +1,7 @@
 #include "platform/atomic_file.h"
 
+#include "platform/write_all.h"
+
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
@@ -38,17 +40,6 @@ int createTemporary(const char* path, const NewFileMode& mode, char (&name)[PATH
         if (descriptor >= 0 || errno != EEXIST) return descriptor;
     }
     return -1;
-}
-
-bool writeAll(int descriptor, const char* data, std::size_t size) {
-    while (size > 0) {
-        ssize_t written = write(descriptor, data, size);
-        if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) return false;
-        data += written;
-        size -= static_cast<std::size_t>(written);
-    }
-    return true;
 }
 
 bool fillAndClose(int descriptor, const char* data, std::size_t size) {

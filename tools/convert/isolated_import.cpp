@@ -1,6 +1,7 @@
 #include "tools/convert/isolated_import.h"
 
 #include "platform/isolated_process.h"
+#include "platform/write_all.h"
 #include "tools/convert/scene_transfer.h"
 
 #include <assimp/Importer.hpp>
@@ -93,18 +94,6 @@ constexpr std::size_t largestFrame = 1 << 18;
 constexpr unsigned importSteps = aiProcess_Triangulate | aiProcess_SortByPType |
                                  aiProcess_GenSmoothNormals | aiProcess_GenUVCoords |
                                  aiProcess_TransformUVCoords | aiProcess_ValidateDataStructure;
-
-bool writeAll(int answers, const void* data, std::size_t size) {
-    auto* bytes = static_cast<const unsigned char*>(data);
-    while (size > 0) {
-        ssize_t written = write(answers, bytes, size);
-        if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) return false;
-        bytes += written;
-        size -= static_cast<std::size_t>(written);
-    }
-    return true;
-}
 
 bool sendFrame(int answers, std::uint32_t kind, const void* data, std::size_t size) {
     const FrameHeader header{kind, static_cast<std::uint32_t>(size)};
