@@ -23,5 +23,5 @@ add_subdirectory(app)
 
 # Not shipped: the decoding benchmark (through the helper against in the program), run under Wine.
 add_executable(korvalin-decode-bench bench/windows/decode_bench.cpp)
+korvalin_code(korvalin-decode-bench)
 target_link_libraries(korvalin-decode-bench PRIVATE korvalin_mesh)
-target_include_directories(korvalin-decode-bench PRIVATE ${CMAKE_SOURCE_DIR})

@@ -15,7 +15,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh"
 "$root/scripts/install-windows-deps.sh"
 
-"$root/scripts/build-windows.sh" >/dev/null
+"$root/scripts/build-windows.sh" -DKORVALIN_WARNINGS_AS_ERRORS=ON >/dev/null
 "$root/tests/wine/check_program_file.sh" "$root/build-win32/korvalin.exe"
 packages=$("$root/scripts/package-windows.sh")
 for file in "$root/build-win32/korvalin.exe" $packages; do
@@ -41,7 +41,7 @@ else
     setup64=$("$root/scripts/package-windows.sh" --64)
 fi
 
-exe64=$("$root/scripts/build-windows.sh" --64)
+exe64=$("$root/scripts/build-windows.sh" --64 -DKORVALIN_WARNINGS_AS_ERRORS=ON)
 "$root/tests/wine/check_program_file.sh" --64 "$exe64"
 devil64=$("$root/tests/wine/devil_forward/build.sh")
 status64=passed
