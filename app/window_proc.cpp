@@ -70,7 +70,7 @@ void runCommand(WindowHandle window, unsigned commandId) {
 // chooser could not have given (too long) is ignored as a cancelled chooser is.
 void openDroppedFile(DropHandle drop) {
     PlatformServices& platform = platformServices();
-    char path[256] = {};
+    char path[textFieldSize] = {};
     bool chosen = platform.dragQueryFile(drop, allDroppedFiles, nullptr, 0) > 0 &&
                   platform.dragQueryFile(drop, 0, path, sizeof path) > 0;
     platform.dragFinish(drop);

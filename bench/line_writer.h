@@ -14,8 +14,8 @@ using File = std::unique_ptr<std::FILE, FileCloser>;
 // Text is gathered in memory and written in large pieces; a line is never split by a check.
 class LineWriter {
   public:
-    LineWriter(std::FILE* file, std::size_t maxLineLength)
-        : file_(file), maxLineLength_(maxLineLength) {
+    LineWriter(std::FILE* file, std::size_t longestLine)
+        : file_(file), maxLineLength_(longestLine) {
         buffer_.reserve(flushSize + 512);
     }
 
@@ -50,10 +50,10 @@ void appendInt(std::string& out, long long value);
 // Opens path for writing, runs write on a LineWriter over it, flushes and closes; true only when
 // every step worked.
 template <typename Write>
-bool writeTextFile(const char* path, std::size_t maxLineLength, Write write) {
+bool writeTextFile(const char* path, std::size_t longestLine, Write write) {
     File file(std::fopen(path, "wb"));
     if (!file) return false;
-    LineWriter writer(file.get(), maxLineLength);
+    LineWriter writer(file.get(), longestLine);
     const bool ok = write(writer) && writer.flush();
     return std::fclose(file.release()) == 0 && ok;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "mesh/text_field.h"
+
 #include <cstddef>
 #include <cstdio>
 #include <memory>
@@ -47,7 +49,7 @@ class LineReader {
     bool fileDrained = false;
     bool reachedEnd = false;
     long long size = -1;
-    char overlongLine[256] = {};
+    char overlongLine[textFieldSize] = {};
 };
 
 // True when the line's first characters equal the keyword (upper case), ignoring the case of

@@ -1,12 +1,10 @@
 #pragma once
 
 #include "mesh/record_array.h"
+#include "mesh/text_field.h"
 
 #include <cstddef>
 #include <memory>
-
-// 255 characters and the terminating zero: every path, name and line buffer.
-constexpr std::size_t textFieldSize = 256;
 
 struct MeshVertex {
     float x, y, z;    // position, as in the file

@@ -18,7 +18,7 @@
 
 namespace {
 
-constexpr std::size_t kMaxLineLength = 255; // what a reader hands out of a longer line
+constexpr std::size_t maxLineLength = 255; // what a reader hands out of a longer line
 
 // isspace() of the C locale: space, \t, \n, \v, \f, \r.
 inline bool isBlank(char c) {
@@ -59,8 +59,9 @@ inline const char* readDigits(const char* p, std::uint64_t& mantissa) {
 
 // --- %i ---------------------------------------------------------------------------------------
 
-// 18 decimal digits cannot overflow the long that glibc reads %i into.
-constexpr long kMaxSafeIntDigits = 18;
+// 18 decimal digits cannot overflow a 64-bit integer: neither the long that glibc reads %i into
+// nor the mantissa a float's digits are gathered in.
+constexpr long maxSafeDigits = 18;
 
 // A plain decimal %i token: optional sign, then "0" alone or digits without a leading zero
 // (a leading zero means octal or hex). Returns the token end, or nullptr if unsure. Inlined into
@@ -74,7 +75,7 @@ constexpr long kMaxSafeIntDigits = 18;
         ++p;
     else
         p = readDigits(p, magnitude);
-    if (p == digits || p - digits > kMaxSafeIntDigits || !endsToken(*p)) return nullptr;
+    if (p == digits || p - digits > maxSafeDigits || !endsToken(*p)) return nullptr;
     const auto asLong = static_cast<std::int64_t>(magnitude);
     // glibc stores (int) of the long it read: the low 32 bits.
     value = static_cast<int>(negative ? -asLong : asLong);
@@ -150,16 +151,16 @@ const char* parseBinaryInt(const char* p, int& value) {
 
 // Clinger: a mantissa of at most 2^24 and a power of ten up to 10^10 are both exact floats, so
 // one float multiply or divide rounds the decimal value correctly.
-constexpr std::uint64_t kMaxFloatMantissa = std::uint64_t{1} << 24;
-constexpr int kMaxPower = 10;
-constexpr float kFloatPowersOfTen[kMaxPower + 1] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f,
-                                                    1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
-constexpr std::uint64_t kPowersOfTen[kMaxPower + 1] = {
+constexpr std::uint64_t maxFloatMantissa = std::uint64_t{1} << 24;
+constexpr int maxPower = 10;
+constexpr float floatPowersOfTen[maxPower + 1] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f,
+                                                  1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
+constexpr std::uint64_t powersOfTen[maxPower + 1] = {
     1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000, 1000000000, 10000000000};
 // Digits beyond 18 are dropped from the mantissa; such tokens go to from_chars.
-constexpr std::uint64_t kMantissaLimit = 1000000000000000000;
+constexpr std::uint64_t mantissaLimit = 1000000000000000000;
 // Exponent digits beyond this only push the value further out of float range.
-constexpr int kExponentCap = 100000;
+constexpr int exponentCap = 100000;
 
 struct DecimalDigits {
     std::uint64_t mantissa = 0;
@@ -169,7 +170,7 @@ struct DecimalDigits {
 };
 
 inline void addDigit(DecimalDigits& d, char c) {
-    if (d.mantissa < kMantissaLimit) {
+    if (d.mantissa < mantissaLimit) {
         d.mantissa = d.mantissa * 10 + digitValue(c);
     } else {
         ++d.dropped;
@@ -200,7 +201,7 @@ const char* readExponent(const char* p, DecimalDigits& d) {
     if (!isDigit(*p)) return nullptr;
     int exponent = 0;
     for (; isDigit(*p); ++p) {
-        if (exponent < kExponentCap) exponent = exponent * 10 + digitValue(*p);
+        if (exponent < exponentCap) exponent = exponent * 10 + digitValue(*p);
     }
     d.exponent += negative ? -exponent : exponent;
     return p;
@@ -210,19 +211,19 @@ float powerOfTwo(int exponent) {
     return std::bit_cast<float>(std::uint32_t(127 + exponent) << 23);
 }
 
-// mantissa * 10^exponent for a mantissa wider than a float's, |exponent| <= kMaxPower. The
+// mantissa * 10^exponent for a mantissa wider than a float's, |exponent| <= maxPower. The
 // only rounding is the conversion of a 64-bit integer to float, so the result is correctly
 // rounded. False when the product does not fit 64 bits.
 bool convertWideMantissa(std::uint64_t mantissa, int exponent, float& value) {
     if (exponent >= 0) {
         std::uint64_t product;
-        if (__builtin_mul_overflow(mantissa, kPowersOfTen[exponent], &product)) return false;
+        if (__builtin_mul_overflow(mantissa, powersOfTen[exponent], &product)) return false;
         value = static_cast<float>(product);
         return true;
     }
     const int shift = std::countl_zero(mantissa);
     const std::uint64_t numerator = mantissa << shift;
-    const std::uint64_t divisor = kPowersOfTen[-exponent];
+    const std::uint64_t divisor = powersOfTen[-exponent];
     // The quotient has at least 29 significant bits, so a low bit set for a nonzero remainder
     // decides a rounding tie exactly as the dropped fraction would.
     const std::uint64_t quotient = numerator / divisor;
@@ -237,12 +238,12 @@ bool convertDecimal(const DecimalDigits& d, const char* begin, const char* end, 
         value = 0.0f;
         return true;
     }
-    if (d.dropped == 0 && d.exponent >= -kMaxPower && d.exponent <= kMaxPower) {
-        if (d.mantissa > kMaxFloatMantissa)
+    if (d.dropped == 0 && d.exponent >= -maxPower && d.exponent <= maxPower) {
+        if (d.mantissa > maxFloatMantissa)
             return convertWideMantissa(d.mantissa, d.exponent, value);
         const auto m = static_cast<float>(d.mantissa);
         value =
-            d.exponent < 0 ? m / kFloatPowersOfTen[-d.exponent] : m * kFloatPowersOfTen[d.exponent];
+            d.exponent < 0 ? m / floatPowersOfTen[-d.exponent] : m * floatPowersOfTen[d.exponent];
         return true;
     }
     // libstdc++ rounds correctly to float directly; it reports overflow and underflow to zero
@@ -267,10 +268,11 @@ bool convertDecimal(const DecimalDigits& d, const char* begin, const char* end, 
         fractionDigits = static_cast<int>(p - fraction);
     }
     const long digits = (p - begin) - point;
-    if (digits == 0 || digits > 18 || fractionDigits > kMaxPower || !endsToken(*p)) return nullptr;
+    if (digits == 0 || digits > maxSafeDigits || fractionDigits > maxPower || !endsToken(*p))
+        return nullptr;
     float magnitude;
-    if (mantissa <= kMaxFloatMantissa)
-        magnitude = static_cast<float>(mantissa) / kFloatPowersOfTen[fractionDigits];
+    if (mantissa <= maxFloatMantissa)
+        magnitude = static_cast<float>(mantissa) / floatPowersOfTen[fractionDigits];
     else if (!convertWideMantissa(mantissa, -fractionDigits, magnitude))
         return nullptr;
     value = negative ? -magnitude : magnitude;
@@ -363,7 +365,7 @@ const char* scanFieldsInText(const char* text, Value* values, int count, int& re
         if (p == nullptr) return nullptr;
         p = skipLineBlanks(p);
     }
-    if (*p != '\n' || stored == 0 || p - text > static_cast<long>(kMaxLineLength)) return nullptr;
+    if (*p != '\n' || stored == 0 || p - text > static_cast<long>(maxLineLength)) return nullptr;
     result = stored;
     return p + 1;
 }

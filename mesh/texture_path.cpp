@@ -84,8 +84,8 @@ void resolveImageFileCase(char* path, std::size_t pathSize) {
     listings.find(path, pathSize);
 }
 
-TextureImageFinder::TextureImageFinder(const char* texturesDir, const char* meshPath)
-    : texturesDir(texturesDir), meshFolder(folderOf(meshPath)) {}
+TextureImageFinder::TextureImageFinder(const char* texturesFolder, const char* meshPath)
+    : texturesDir(texturesFolder), meshFolder(folderOf(meshPath)) {}
 
 bool TextureImageFinder::find(const char* name, char* path, std::size_t pathSize) {
     const bool fitsInFolder = buildTexturePath(texturesDir.c_str(), name, path, pathSize);

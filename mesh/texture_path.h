@@ -39,7 +39,7 @@ void resolveImageFileCase(char* path, std::size_t pathSize);
 // of the mesh file itself, so that a model opened from anywhere finds the images beside it.
 class TextureImageFinder {
   public:
-    TextureImageFinder(const char* texturesDir, const char* meshPath);
+    TextureImageFinder(const char* texturesFolder, const char* meshPath);
 
     // The image path of a texture entry: the first place that holds the file; when none does,
     // the path in the textures folder. False when no path that could be used fits pathSize.

@@ -1,5 +1,6 @@
 #include "platform/uri_list.h"
 
+#include <climits>
 #include <unistd.h>
 
 namespace {
@@ -41,7 +42,7 @@ bool startsWithNoCase(std::string_view text, std::string_view prefix) {
 
 bool isThisMachine(std::string_view host) {
     if (host.empty() || host == "localhost") return true;
-    char name[256] = {};
+    char name[HOST_NAME_MAX + 1] = {};
     if (gethostname(name, sizeof name - 1) != 0) return false;
     return host == name;
 }

@@ -11,7 +11,7 @@ constexpr double startupAspect = 4.0 / 3.0;
 // The same after a resize: a model seen from farther than 100 must not vanish.
 constexpr double farPlane = 1000.0;
 
-void loadProjection(double aspect, double farPlane) {
+void loadProjection(double aspect) {
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     gluPerspective(viewFieldOfView, aspect, viewNearPlane, farPlane);
@@ -21,7 +21,7 @@ void loadProjection(double aspect, double farPlane) {
 } // namespace
 
 bool setupScene() {
-    loadProjection(startupAspect, farPlane);
+    loadProjection(startupAspect);
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_CULL_FACE);
     // Clockwise faces are the front: the draw pass mirrors the model when it swaps two axes.
@@ -39,7 +39,7 @@ bool setupScene() {
 void resizeViewport(int width, int height) {
     if (height == 0) height = 1;
     glViewport(0, 0, width, height);
-    loadProjection(static_cast<double>(width) / static_cast<double>(height), farPlane);
+    loadProjection(static_cast<double>(width) / static_cast<double>(height));
     windowHeight = height;
     windowWidth = width;
 }

@@ -31,7 +31,7 @@ bool openMeshCommand(WindowHandle mainWindow, bool& paintEnabled) {
     PlatformServices& platform = platformServices();
     // Nothing is drawn from the old mesh or a half-read new one until this is set again.
     paintEnabled = false;
-    char path[256] = {};
+    char path[textFieldSize] = {};
     if (!platform.openFileDialog(mainWindow, "Ismarel Mesh File", "*.msh", path, sizeof path)) {
         paintEnabled = true;
         return false;

@@ -11,10 +11,10 @@
 #include <cstdio>
 #include <cstring>
 
-char settingsPath[256] = {};
+char settingsPath[textFieldSize] = {};
 
 namespace {
-constexpr std::size_t lineSize = 256;
+constexpr std::size_t lineSize = textFieldSize;
 
 // The folder the file held when a run-only folder took its place.
 char storedTexturesDir[textFieldSize] = {};

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "mesh/text_field.h"
+
 #include <cstddef>
 
 // Where the settings live: the start-up directory, the system's separator, "Korvalin.ini".
 // Empty when that path did not fit; the settings are then neither read nor written.
-extern char settingsPath[256];
+extern char settingsPath[textFieldSize];
 
 // Builds settingsPath from the directory; false (and an empty path) when it does not fit.
 bool buildSettingsPath(const char* directory);

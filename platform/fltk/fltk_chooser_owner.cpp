@@ -90,7 +90,7 @@ void ChooserOwner::look(void* data) {
 
 #else
 
-ChooserOwner::ChooserOwner(Fl_Window* owner) : owner(owner) {}
+ChooserOwner::ChooserOwner(Fl_Window* window) : owner(window) {}
 
 ChooserOwner::~ChooserOwner() = default;
 

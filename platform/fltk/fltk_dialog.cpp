@@ -92,16 +92,16 @@ DialogBaseUnits dialogFontBaseUnits() {
     return {(letters / 26 + 1) / 2, fl_height()};
 }
 
-FltkDialog::FltkDialog(const DialogTemplate& dialogTemplate, DialogProcedure procedure)
-    : FltkDialog(dialogTemplate, procedure, dialogFontBaseUnits()) {}
+FltkDialog::FltkDialog(const DialogTemplate& dialogTemplate, DialogProcedure dialogProcedure)
+    : FltkDialog(dialogTemplate, dialogProcedure, dialogFontBaseUnits()) {}
 
-FltkDialog::FltkDialog(const DialogTemplate& dialogTemplate, DialogProcedure procedure,
+FltkDialog::FltkDialog(const DialogTemplate& dialogTemplate, DialogProcedure dialogProcedure,
                        const DialogBaseUnits& units)
     : Fl_Window(units.pixelsX(dialogTemplate.width), units.pixelsY(dialogTemplate.height),
                 dialogTemplate.caption),
-      procedure(procedure) {
-    for (int i = 0; i < dialogTemplate.controlCount; ++i)
-        addControl(dialogTemplate.controls[i], units);
+      procedure(dialogProcedure) {
+    for (int k = 0; k < dialogTemplate.controlCount; ++k)
+        addControl(dialogTemplate.controls[k], units);
     end();
     callback(onCloseRequest);
 }
@@ -134,8 +134,8 @@ void FltkDialog::addControl(const DialogControlTemplate& control, const DialogBa
 }
 
 Fl_Widget* FltkDialog::control(unsigned controlId) const {
-    for (int i = 0; i < children(); ++i) {
-        Fl_Widget* widget = child(i);
+    for (int k = 0; k < children(); ++k) {
+        Fl_Widget* widget = child(k);
         if (reinterpret_cast<std::uintptr_t>(widget->user_data()) == controlId) return widget;
     }
     return nullptr;

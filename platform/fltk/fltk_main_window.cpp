@@ -17,8 +17,8 @@ constexpr int rightButton = 3;
 constexpr unsigned shortestTimerMilliseconds = 10;
 } // namespace
 
-FltkClientArea::FltkClientArea(FltkMainWindow& owner, int x, int y, int width, int height)
-    : Fl_Gl_Window(x, y, width, height), owner(owner) {}
+FltkClientArea::FltkClientArea(FltkMainWindow& window, int x, int y, int width, int height)
+    : Fl_Gl_Window(x, y, width, height), owner(window) {}
 
 void FltkClientArea::flush() {
     make_current();
@@ -130,9 +130,9 @@ int FltkClientArea::handle(int event) {
     }
 }
 
-FltkMainWindow::FltkMainWindow(WindowProcedure procedure, const MenuTemplate* menu,
+FltkMainWindow::FltkMainWindow(WindowProcedure windowProcedure, const MenuTemplate* menu,
                                const char* title, int clientWidth, int clientHeight)
-    : Fl_Window(clientWidth, clientHeight, title), procedure(procedure) {
+    : Fl_Window(clientWidth, clientHeight, title), procedure(windowProcedure) {
     // The client area keeps the requested width and gives the menu bar its height.
     int menuHeight = menu ? menuBarHeight : 0;
     if (menu) {
@@ -152,8 +152,8 @@ std::intptr_t FltkMainWindow::send(unsigned message, std::uintptr_t wParam, std:
 }
 
 void FltkMainWindow::buildMenu(const MenuTemplate& menu) {
-    for (int i = 0; i < menu.itemCount; ++i) {
-        const MenuTemplateItem& item = menu.items[i];
+    for (int k = 0; k < menu.itemCount; ++k) {
+        const MenuTemplateItem& item = menu.items[k];
         // FLTK reads '/' as a submenu separator and '&' as a shortcut mark in menu paths.
         std::string path = std::string(item.popup) + "/" + item.text;
         auto commandId = static_cast<std::uintptr_t>(item.commandId);

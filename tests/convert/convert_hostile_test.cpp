@@ -41,8 +41,8 @@ std::string plyClaimingHundredMillion() {
 // The environment of one run, as it was before afterwards.
 class Setting {
   public:
-    Setting(const char* name, const std::string& value) : name(name) {
-        if (!value.empty()) setenv(name, value.c_str(), 1);
+    Setting(const char* variable, const std::string& value) : name(variable) {
+        if (!value.empty()) setenv(variable, value.c_str(), 1);
     }
     ~Setting() { unsetenv(name); }
 

@@ -152,8 +152,8 @@ INSTANTIATE_TEST_SUITE_P(Samples, SampleRoundTrip,
                          ::testing::Values(RoundTrip{"hull", "obj"}, RoundTrip{"hull", "gltf"},
                                            RoundTrip{"cube", "obj"}, RoundTrip{"cube", "gltf"},
                                            RoundTrip{"torus", "obj"}, RoundTrip{"torus", "gltf"}),
-                         [](const auto& info) {
-                             return std::string(info.param.sample) + "_" + info.param.format;
+                         [](const auto& row) {
+                             return std::string(row.param.sample) + "_" + row.param.format;
                          });
 
 // An image with a differently coloured quarter in each corner, top-left red, top-right green,

@@ -22,13 +22,13 @@ LoadedModule moduleHolding(const void* pointer) {
     } search{reinterpret_cast<ElfW(Addr)>(pointer), {}};
     dl_iterate_phdr(
         [](dl_phdr_info* module, size_t, void* data) {
-            auto& search = *static_cast<Search*>(data);
+            auto& wanted = *static_cast<Search*>(data);
             for (int i = 0; i < module->dlpi_phnum; ++i) {
                 const ElfW(Phdr)& segment = module->dlpi_phdr[i];
                 const ElfW(Addr) start = module->dlpi_addr + segment.p_vaddr;
-                if (segment.p_type == PT_LOAD && search.wanted >= start &&
-                    search.wanted - start < segment.p_memsz)
-                    search.found = {module->dlpi_name, module->dlpi_addr};
+                if (segment.p_type == PT_LOAD && wanted.wanted >= start &&
+                    wanted.wanted - start < segment.p_memsz)
+                    wanted.found = {module->dlpi_name, module->dlpi_addr};
             }
             return 0;
         },
@@ -44,8 +44,8 @@ ElfW(Addr) loadAddress(const std::string& name) {
     } search{name, 0};
     dl_iterate_phdr(
         [](dl_phdr_info* module, size_t, void* data) {
-            auto& search = *static_cast<Search*>(data);
-            if (search.name == module->dlpi_name) search.address = module->dlpi_addr;
+            auto& wanted = *static_cast<Search*>(data);
+            if (wanted.name == module->dlpi_name) wanted.address = module->dlpi_addr;
             return 0;
         },
         &search);

@@ -186,9 +186,9 @@ TEST_P(HostileFilesTest, RefusedAtOnceLeavingWhatWasLoaded) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, HostileFilesTest, ::testing::ValuesIn(hostileFiles()),
-                         [](const ::testing::TestParamInfo<HostileFile>& info) {
+                         [](const ::testing::TestParamInfo<HostileFile>& row) {
                              std::string name;
-                             for (const char* c = info.param.what; *c; ++c)
+                             for (const char* c = row.param.what; *c; ++c)
                                  name += std::isalnum(static_cast<unsigned char>(*c)) ? *c : '_';
                              return name;
                          });

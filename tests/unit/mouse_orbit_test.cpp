@@ -274,8 +274,8 @@ TEST_P(DragEndTest, EndsTheDragWithoutAFrameAndLaterMovesTurnNothing) {
 INSTANTIATE_TEST_SUITE_P(Ends, DragEndTest,
                          ::testing::Values(EndRow{"ButtonUp", WM_RBUTTONUP},
                                            EndRow{"Leave", WM_MOUSELEAVE}),
-                         [](const ::testing::TestParamInfo<EndRow>& info) {
-                             return std::string(info.param.name);
+                         [](const ::testing::TestParamInfo<EndRow>& row) {
+                             return std::string(row.param.name);
                          });
 
 TEST_F(MouseOrbitTest, ASecondDragStartsFromItsOwnPress) {

@@ -24,10 +24,10 @@
 
 namespace {
 
-constexpr int kDifferentialLines = 100000;
-constexpr std::size_t kMaxLineLength = 255;
-constexpr int kMaxInts = 3;
-constexpr int kMaxFloats = 8;
+constexpr int differentialLines = 100000;
+constexpr std::size_t maxLineLength = 255;
+constexpr int maxInts = 3;
+constexpr int maxFloats = 8;
 
 // --- reporting --------------------------------------------------------------------------------
 
@@ -51,7 +51,7 @@ std::string describeInts(int result, const int* values) {
     std::string out = "returned ";
     out += std::to_string(result);
     out += ", fields";
-    for (int i = 0; i < kMaxInts; ++i) {
+    for (int i = 0; i < maxInts; ++i) {
         out += ' ';
         out += std::to_string(values[i]);
     }
@@ -74,7 +74,7 @@ std::string describeFloats(int result, const float* values) {
     std::string out = "returned ";
     out += std::to_string(result);
     out += ", fields";
-    for (int i = 0; i < kMaxFloats; ++i) {
+    for (int i = 0; i < maxFloats; ++i) {
         char text[64];
         std::snprintf(text, sizeof text, " %a(0x%08x)", static_cast<double>(values[i]),
                       static_cast<unsigned>(bitsOf(values[i])));
@@ -122,12 +122,12 @@ std::string floatPattern(int count) {
 // Fields get distinct, unlikely values first, so a field that is wrongly written (or wrongly
 // left alone) shows up in the comparison.
 void preloadInts(int* values, std::uint32_t salt) {
-    for (int i = 0; i < kMaxInts; ++i)
+    for (int i = 0; i < maxInts; ++i)
         values[i] = static_cast<int>(0x5EED0000u + salt * 7919u + static_cast<unsigned>(i));
 }
 
 void preloadFloats(float* values, std::uint32_t salt) {
-    for (int i = 0; i < kMaxFloats; ++i) {
+    for (int i = 0; i < maxFloats; ++i) {
         // Alternates a NaN with a payload and an ordinary number.
         const std::uint32_t bits = (i % 2 == 0) ? 0x7FC0BEE0u + static_cast<std::uint32_t>(i)
                                                 : 0x3F000000u + salt % 4096u + i;
@@ -138,8 +138,8 @@ void preloadFloats(float* values, std::uint32_t salt) {
 ::testing::AssertionResult intsMatchSscanf(const std::string& line, const std::string& keyword,
                                            int count, std::uint32_t salt = 1) {
     if (intLineMeetsDeparture(line)) return ::testing::AssertionSuccess();
-    int expected[kMaxInts];
-    int actual[kMaxInts];
+    int expected[maxInts];
+    int actual[maxInts];
     preloadInts(expected, salt);
     preloadInts(actual, salt);
     const std::string pattern = intPattern(keyword, count);
@@ -157,8 +157,8 @@ void preloadFloats(float* values, std::uint32_t salt) {
 ::testing::AssertionResult floatsMatchSscanf(const std::string& line, int count,
                                              std::uint32_t salt = 1) {
     if (floatLineMeetsDeparture(line)) return ::testing::AssertionSuccess();
-    float expected[kMaxFloats];
-    float actual[kMaxFloats];
+    float expected[maxFloats];
+    float actual[maxFloats];
     preloadFloats(expected, salt);
     preloadFloats(actual, salt);
     float* e = expected;
@@ -261,7 +261,7 @@ std::string trailer(Random& random) {
 std::string finishLine(Random& random, std::string line) {
     if (random.percent(2)) return "";
     if (random.percent(2)) return random.pick({" ", "\t", "  \r", "\v\f", " \t \t "});
-    if (line.size() > kMaxLineLength) line.resize(kMaxLineLength);
+    if (line.size() > maxLineLength) line.resize(maxLineLength);
     return line;
 }
 
@@ -296,7 +296,7 @@ std::string intToken(Random& random, bool decimalOnly) {
                         "0xg", "09",    "08",  "1-2",   "#",   "\xc2\xb5"});
 }
 
-const char* const kKeywords[] = {"", "", "GEOM", "MATERIAL", "GROUPS", "TEXTURES", "TEX UNIT"};
+const char* const keywords[] = {"", "", "GEOM", "MATERIAL", "GROUPS", "TEXTURES", "TEX UNIT"};
 
 // A keyword's inner blanks match any run of blanks, none included.
 std::string respaced(Random& random, const std::string& keyword) {
@@ -559,7 +559,7 @@ std::string wordLine(Random& random) {
     }
     for (int n = random.between(0, 2); n > 0; --n)
         line += blanks[random.below(6)];
-    if (line.size() > kMaxLineLength) line.resize(kMaxLineLength);
+    if (line.size() > maxLineLength) line.resize(maxLineLength);
     return line;
 }
 
@@ -567,9 +567,9 @@ std::string wordLine(Random& random) {
 
 TEST(NumberScanDifferential, IntsMatchSscanf) {
     Random random(0x4B565231u);
-    for (int i = 0; i < kDifferentialLines; ++i) {
-        const std::string keyword = kKeywords[random.below(static_cast<int>(std::size(kKeywords)))];
-        const int count = random.between(1, kMaxInts);
+    for (int i = 0; i < differentialLines; ++i) {
+        const std::string keyword = keywords[random.below(static_cast<int>(std::size(keywords)))];
+        const int count = random.between(1, maxInts);
         const std::string line = intLine(random, keyword, count);
         ASSERT_TRUE(intsMatchSscanf(line, keyword, count, static_cast<std::uint32_t>(i)))
             << "generated line #" << i;
@@ -578,8 +578,8 @@ TEST(NumberScanDifferential, IntsMatchSscanf) {
 
 TEST(NumberScanDifferential, FloatsMatchSscanf) {
     Random random(0x4B565232u);
-    for (int i = 0; i < kDifferentialLines; ++i) {
-        const int count = random.percent(50) ? kMaxFloats : random.between(1, kMaxFloats);
+    for (int i = 0; i < differentialLines; ++i) {
+        const int count = random.percent(50) ? maxFloats : random.between(1, maxFloats);
         const std::string line = floatLine(random, count);
         ASSERT_TRUE(floatsMatchSscanf(line, count, static_cast<std::uint32_t>(i)))
             << "generated line #" << i;
@@ -589,7 +589,7 @@ TEST(NumberScanDifferential, FloatsMatchSscanf) {
 // One token per line, so long halfway expansions are never cut by the line limit.
 TEST(NumberScanDifferential, SingleFloatTokensMatchSscanf) {
     Random random(0x4B565233u);
-    for (int i = 0; i < kDifferentialLines; ++i) {
+    for (int i = 0; i < differentialLines; ++i) {
         // Some lines longer than the reader ever passes on, which no fast path copies.
         const std::string line =
             (random.percent(3) ? std::string(250, ' ') : "") + floatToken(random, false);
@@ -615,7 +615,7 @@ LineInText lineInText(Random& random, const std::string& generated) {
     in.lineEnd = in.text.size();
     in.text += random.pick({"", "1 2 3\n", "\n", "-5.5e3 0\n"});
     // A carriage return before the line feed is dropped too; to sscanf it is a blank either way.
-    in.handedOut = line.substr(0, kMaxLineLength);
+    in.handedOut = line.substr(0, maxLineLength);
     return in;
 }
 
@@ -625,14 +625,14 @@ LineInText lineInText(Random& random, const std::string& generated) {
 TEST(NumberScanDifferential, LinesTakenFromTextMatchSscanf) {
     Random random(0x4B565235u);
     int taken = 0;
-    for (int i = 0; i < kDifferentialLines; ++i) {
+    for (int i = 0; i < differentialLines; ++i) {
         const bool floats = random.percent(50);
-        const int count = floats ? kMaxFloats : kMaxInts;
+        const int count = floats ? maxFloats : maxInts;
         const LineInText in =
             lineInText(random, floats ? floatLine(random, count) : intLine(random, "", count));
         const auto salt = static_cast<std::uint32_t>(i);
-        float floatFields[kMaxFloats];
-        int intFields[kMaxInts];
+        float floatFields[maxFloats];
+        int intFields[maxInts];
         preloadFloats(floatFields, salt);
         preloadInts(intFields, salt);
         int result = -3;
@@ -641,8 +641,8 @@ TEST(NumberScanDifferential, LinesTakenFromTextMatchSscanf) {
         if (next == nullptr) continue;
         ++taken;
         ASSERT_EQ(next, in.text.c_str() + in.lineEnd) << printable(in.text);
-        float expectedFloats[kMaxFloats];
-        int expectedInts[kMaxInts];
+        float expectedFloats[maxFloats];
+        int expectedInts[maxInts];
         preloadFloats(expectedFloats, salt);
         preloadInts(expectedInts, salt);
         const std::string pattern = floats ? floatPattern(count) : intPattern("", count);
@@ -662,7 +662,7 @@ TEST(NumberScanDifferential, LinesTakenFromTextMatchSscanf) {
                 << printable(in.text) << "\n  sscanf:   " << describeInts(expected, expectedInts)
                 << "\n  from text: " << describeInts(result, intFields);
     }
-    EXPECT_GT(taken, kDifferentialLines / 4);
+    EXPECT_GT(taken, differentialLines / 4);
 }
 
 // Lines the one pass must leave to the usual reading, whatever their fields.
@@ -681,12 +681,12 @@ TEST(NumberScanInText, LeavesLinesItCannotTakeWhole) {
         {"1 2 x\n", "a field the one pass cannot decide"},
     };
     for (const auto& c : cases) {
-        int values[kMaxInts] = {};
+        int values[maxInts] = {};
         int result = 0;
         const std::string text = c.text + std::string(1, '\0');
         EXPECT_EQ(scanIntsInText(text.data(), values, 3, result), nullptr) << c.why;
     }
-    int values[kMaxInts] = {};
+    int values[maxInts] = {};
     int result = 0;
     const std::string fits = std::string(240, ' ') + "1 2 3\r\n4 5 6\n";
     EXPECT_EQ(scanIntsInText(fits.c_str(), values, 3, result), fits.c_str() + 247);
@@ -697,7 +697,7 @@ TEST(NumberScanInText, LeavesLinesItCannotTakeWhole) {
 TEST(NumberScanDifferential, WordsMatchSscanf) {
     Random random(0x4B565234u);
     const std::size_t fieldSizes[] = {256, 256, 256, 2, 3, 8, 16, 64};
-    for (int i = 0; i < kDifferentialLines; ++i) {
+    for (int i = 0; i < differentialLines; ++i) {
         const std::string line = wordLine(random);
         const std::size_t fieldSize =
             fieldSizes[random.below(static_cast<int>(std::size(fieldSizes)))];
@@ -709,16 +709,16 @@ TEST(NumberScanDifferential, WordsMatchSscanf) {
 
 struct IntsResult {
     int result;
-    int values[kMaxInts];
+    int values[maxInts];
 };
 
 // Scans with fields preloaded to -7 and checks both the stated result and sscanf's agreement.
 void expectInts(const std::string& line, const std::string& keyword, int count,
                 IntsResult expected) {
     SCOPED_TRACE("line " + printable(line) + ", keyword " + printable(keyword));
-    int values[kMaxInts] = {-7, -7, -7};
+    int values[maxInts] = {-7, -7, -7};
     EXPECT_EQ(scanInts(line.c_str(), keyword.c_str(), values, count), expected.result);
-    for (int i = 0; i < kMaxInts; ++i)
+    for (int i = 0; i < maxInts; ++i)
         EXPECT_EQ(values[i], expected.values[i]) << "field " << i;
     EXPECT_TRUE(intsMatchSscanf(line, keyword, count));
 }
@@ -730,7 +730,7 @@ struct FloatsResult {
 
 void expectFloats(const std::string& line, int count, FloatsResult expected) {
     SCOPED_TRACE("line " + printable(line));
-    float values[kMaxFloats];
+    float values[maxFloats];
     for (float& v : values)
         v = -7.0f;
     EXPECT_EQ(scanFloats(line.c_str(), values, count), expected.result);

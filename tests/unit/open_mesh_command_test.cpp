@@ -296,7 +296,7 @@ INSTANTIATE_TEST_SUITE_P(
                       BadFileRow{"WrongMagicLine", "MSHX2\nGROUPS 0\n"}, BadFileRow{"Empty", ""},
                       BadFileRow{"CountLargerThanTheFile", "MSHX1\nGROUPS 999999\n"},
                       BadFileRow{"Missing", nullptr}),
-    [](const ::testing::TestParamInfo<BadFileRow>& info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<BadFileRow>& row) { return std::string(row.param.name); });
 
 // --- From the menu ---
 

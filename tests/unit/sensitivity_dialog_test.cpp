@@ -355,9 +355,7 @@ INSTANTIATE_TEST_SUITE_P(
                                    &zoomSensitivity, mouseValueOf},
                       RoundTripRow{"Zoom", IDC_ZOOM_SLIDER, IDC_MOUSE_SLIDER, &zoomSensitivity,
                                    &mouseSensitivity, zoomValueOf}),
-    [](const ::testing::TestParamInfo<RoundTripRow>& info) {
-        return std::string(info.param.name);
-    });
+    [](const ::testing::TestParamInfo<RoundTripRow>& row) { return std::string(row.param.name); });
 
 struct OutOfScaleRow {
     float mouse;

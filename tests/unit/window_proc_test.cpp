@@ -299,7 +299,7 @@ INSTANTIATE_TEST_SUITE_P(
                     "sendDialogItemMessage dialog 1003 0x0406 0 3276801",
                     "sendDialogItemMessage dialog 1003 0x0405 1 20", "user closes the dialog",
                     "endDialog dialog 0"}}),
-    [](const ::testing::TestParamInfo<CommandRow>& info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<CommandRow>& row) { return std::string(row.param.name); });
 
 // --- Pointer messages ---
 
@@ -340,7 +340,7 @@ INSTANTIATE_TEST_SUITE_P(
                    repaintWhilePaintingIsOff},
         PointerRow{"WheelPartOfANotch", WM_MOUSEWHEEL, std::uintptr_t{60} << 16, 0,
                    repaintWhilePaintingIsOff}),
-    [](const ::testing::TestParamInfo<PointerRow>& info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<PointerRow>& row) { return std::string(row.param.name); });
 
 TEST_F(WindowProcTest, ADragMoveAndAWheelTurnEachDrawAFrameAtOnce) {
     holdOpenWindow();
