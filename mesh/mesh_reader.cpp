@@ -8,7 +8,9 @@
 #include "platform/path_rules.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <iterator>
 #include <new>
 #include <string>
@@ -62,32 +64,58 @@ struct TextureList {
 
 class MeshFileReader {
   public:
-    MeshFileReader(LineReader& in, MeshSections& sections, const char* meshPath)
-        : in(in), sections(sections), meshPath(meshPath) {}
+    MeshFileReader(LineReader& lines, MeshSections& into, const char* path, MeshReadResult& outcome)
+        : in(lines), sections(into), meshPath(path), result(outcome) {}
 
     // Each section reader leaves its last line in `line`, where the next keyword test looks.
     bool readGroupSection();
     bool readMaterialSection();
     bool readTextureSection();
 
+    void nextLine() {
+        line = in.readLine();
+        ++lineNumber;
+    }
+
     const char* line = "";
+    // The line in `line`, or the last line taken straight from the text; the magic line is 1.
+    long long lineNumber = 1;
 
   private:
     bool acceptCount(int& count, long long recordBytes);
-    void nextLine() { line = in.readLine(); }
+    bool refuse(MeshReadCheck check);
+    // Past the end a read finds no characters and gives an empty line: the file ended within
+    // the record whose reading made it. Asked once per record, never per vertex or triangle.
+    bool readPastEnd(const char* lastRead) const { return in.atEnd() && *lastRead == '\0'; }
+    void noteEarlyEnd(MeshSection section, int count, MeshRecord record, int number,
+                      long long recordLine);
     bool readGroup(MeshGroup& group);
     bool readGeometry(MeshGroup& group);
     void takeLine(const char* next);
     void readVertex(MeshVertex& vertex);
     void readTriangle(MeshTriangle& triangle);
     void readMaterialColours(MeshMaterial& material);
-    void readTextureEntry(int number, TextureImageFinder& images, TextureList& list);
+    void readTextureEntry(int number, int count, TextureImageFinder& images, TextureList& list);
 
     LineReader& in;
     MeshSections& sections;
     const char* meshPath;
+    MeshReadResult& result;
     long long bytesClaimed = 0;
 };
+
+bool MeshFileReader::refuse(MeshReadCheck check) {
+    result.check = check;
+    result.line = lineNumber;
+    result.earlyEnd = {};
+    return false;
+}
+
+void MeshFileReader::noteEarlyEnd(MeshSection section, int count, MeshRecord record, int number,
+                                  long long recordLine) {
+    if (result.endedEarly()) return;
+    result.earlyEnd = {section, count, record, number, recordLine};
+}
 
 // Counts below 0 read as 0. Each declared record is charged the fewest bytes it takes in a real
 // file, and all counts together may not charge more than the file holds, so no file claims
@@ -98,7 +126,8 @@ bool MeshFileReader::acceptCount(int& count, long long recordBytes) {
     if (count < 0) count = 0;
     bytesClaimed += count * recordBytes;
     if (in.fileSize() < 0) return true;
-    return bytesClaimed <= in.fileSize() + cutShortSlack;
+    if (bytesClaimed <= in.fileSize() + cutShortSlack) return true;
+    return refuse(MeshReadCheck::countBeyondFileSize);
 }
 
 bool MeshFileReader::readGroupSection() {
@@ -106,14 +135,18 @@ bool MeshFileReader::readGroupSection() {
     scanInts(line, "GROUPS", &count, 1);
     if (!acceptCount(count, minGroupBytes)) return false;
     auto groups = allocateRecords<MeshGroup>(count);
-    if (!groups && count > 0) return false;
+    if (!groups && count > 0) return refuse(MeshReadCheck::outOfMemory);
     for (int i = 0; i < count; ++i)
         groups[i].material = -1;
     sections.groups = std::move(groups);
     sections.groupCount = count;
     sections.hasGroups = true;
-    for (int i = 0; i < count; ++i)
+    for (int i = 0; i < count; ++i) {
+        const long long groupLine = lineNumber + 1;
         if (!readGroup(sections.groups[i])) return false;
+        if (readPastEnd(line))
+            noteEarlyEnd(MeshSection::groups, count, MeshRecord::group, i + 1, groupLine);
+    }
     return true;
 }
 
@@ -141,7 +174,8 @@ bool MeshFileReader::readGeometry(MeshGroup& group) {
     scanInts(line, "GEOM", counts, 2);
     if (!acceptCount(counts[0], minVertexBytes) || !acceptCount(counts[1], minTriangleBytes))
         return false;
-    if (!group.vertices.allocate(counts[0]) || !group.triangles.allocate(counts[1])) return false;
+    if (!group.vertices.allocate(counts[0]) || !group.triangles.allocate(counts[1]))
+        return refuse(MeshReadCheck::outOfMemory);
     group.vertexCount = counts[0];
     group.triangleCount = counts[1];
     for (int i = 0; i < group.vertexCount; ++i)
@@ -156,6 +190,7 @@ bool MeshFileReader::readGeometry(MeshGroup& group) {
 void MeshFileReader::takeLine(const char* next) {
     in.takeText(next);
     line = "";
+    ++lineNumber;
 }
 
 void MeshFileReader::readVertex(MeshVertex& vertex) {
@@ -192,16 +227,23 @@ bool MeshFileReader::readMaterialSection() {
     scanInts(line, "MATERIALS", &count, 1);
     if (!acceptCount(count, minMaterialBytes)) return false;
     auto materials = allocateRecords<MeshMaterial>(count);
-    if (!materials && count > 0) return false;
+    if (!materials && count > 0) return refuse(MeshReadCheck::outOfMemory);
     sections.materials = std::move(materials);
     sections.materialCount = count;
     sections.hasMaterials = true;
     for (int i = 0; i < count; ++i) {
         nextLine();
         scanWord(line, sections.materials[i].name, sizeof sections.materials[i].name);
+        if (readPastEnd(line))
+            noteEarlyEnd(MeshSection::materials, count, MeshRecord::materialName, i + 1,
+                         lineNumber);
     }
-    for (int i = 0; i < count; ++i)
+    for (int i = 0; i < count; ++i) {
+        const long long materialLine = lineNumber + 1;
         readMaterialColours(sections.materials[i]);
+        if (readPastEnd(line))
+            noteEarlyEnd(MeshSection::materials, count, MeshRecord::material, i + 1, materialLine);
+    }
     return true;
 }
 
@@ -228,7 +270,7 @@ bool MeshFileReader::readTextureSection() {
     // The count is checked before the folder is asked for, so a refused file asks nothing.
     if (!acceptCount(count, minTextureBytes)) return false;
     auto names = allocateRecords<TextureName>(count);
-    if (!names && count > 0) return false;
+    if (!names && count > 0) return refuse(MeshReadCheck::outOfMemory);
     if (!meshScene.texturesDirSet) meshScene.chooseTexturesDirectory();
     sections.textureNames = std::move(names);
     sections.textureCount = count;
@@ -236,7 +278,7 @@ bool MeshFileReader::readTextureSection() {
     TextureImageFinder images(meshScene.texturesDir, meshPath);
     TextureList list;
     for (int number = 1; number <= count; ++number)
-        readTextureEntry(number, images, list);
+        readTextureEntry(number, count, images, list);
     if (sections.replacesShownMesh) {
         meshScene.releaseMesh();
         sections.shownMeshReleased = true;
@@ -247,9 +289,13 @@ bool MeshFileReader::readTextureSection() {
 }
 
 // Entry k becomes GL texture name k; an entry whose image paths do not fit is skipped.
-void MeshFileReader::readTextureEntry(int number, TextureImageFinder& images, TextureList& list) {
+void MeshFileReader::readTextureEntry(int number, int count, TextureImageFinder& images,
+                                      TextureList& list) {
     char* name = sections.textureNames[number - 1];
     const char* entryLine = in.readLine();
+    ++lineNumber;
+    if (readPastEnd(entryLine))
+        noteEarlyEnd(MeshSection::textures, count, MeshRecord::textureEntry, number, lineNumber);
     scanWord(entryLine, name, sizeof(TextureName));
     for (char* c = name; *c; ++c)
         *c = nativeNameCharacter(*c);
@@ -277,10 +323,11 @@ void commitSections(MeshSections& sections) {
     }
 }
 
-bool readSections(LineReader& in, MeshSections& sections, const char* meshPath) {
-    MeshFileReader reader(in, sections, meshPath);
+bool readSections(LineReader& in, MeshSections& sections, const char* meshPath,
+                  MeshReadResult& result) {
+    MeshFileReader reader(in, sections, meshPath, result);
     while (!in.atEnd()) {
-        reader.line = in.readLine();
+        reader.nextLine();
         if (beginsWith(reader.line, "GROUPS") && !reader.readGroupSection()) return false;
         if (beginsWith(reader.line, "MATERIALS") && !reader.readMaterialSection()) return false;
         if (beginsWith(reader.line, "TEXTURES")) return reader.readTextureSection();
@@ -288,30 +335,59 @@ bool readSections(LineReader& in, MeshSections& sections, const char* meshPath) 
     return true;
 }
 
+// Asked only once the file was refused, to say why; reading never waits on the answer.
+bool openFailed(const char* path, MeshReadResult& result) {
+    const int openError = errno;
+    std::error_code error;
+    const auto status = std::filesystem::status(path, error);
+    const bool otherKind =
+        !error && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status);
+    result.check = otherKind ? MeshReadCheck::notRegularFile : MeshReadCheck::cannotOpen;
+    result.systemError = otherKind ? 0 : openError;
+    return false;
+}
+
+// Opens the file and checks its magic line.
+bool openMeshFile(LineReader& in, const char* path, MeshReadResult& result) {
+    result = MeshReadResult{};
+    errno = 0;
+    if (!in.open(path)) return openFailed(path, result);
+    if (std::strcmp(in.readLine(), "MSHX1") != 0) {
+        result.check = MeshReadCheck::notMagicLine;
+        result.line = 1;
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 bool loadMesh(const char* path) {
+    MeshReadResult result;
+    return loadMesh(path, result);
+}
+
+bool loadMesh(const char* path, MeshReadResult& result) {
     LineReader in;
-    if (!in.open(path)) return false;
-    if (std::strcmp(in.readLine(), "MSHX1") != 0) return false;
+    if (!openMeshFile(in, path, result)) return false;
     // Counts that a file does not declare keep the scene's values.
     MeshSections sections;
     sections.groupCount = meshScene.groupCount;
     sections.materialCount = meshScene.materialCount;
     sections.textureCount = meshScene.textureCount;
-    if (!readSections(in, sections, path)) return false;
+    if (!readSections(in, sections, path, result)) return false;
     commitSections(sections);
     return true;
 }
 
 bool replaceMesh(const char* path) {
     LineReader in;
-    if (!in.open(path)) return false;
-    if (std::strcmp(in.readLine(), "MSHX1") != 0) return false;
+    MeshReadResult result;
+    if (!openMeshFile(in, path, result)) return false;
     // Counts start at 0, as they would after releaseMesh.
     MeshSections sections;
     sections.replacesShownMesh = true;
-    if (!readSections(in, sections, path)) return false;
+    if (!readSections(in, sections, path, result)) return false;
     if (!sections.shownMeshReleased) meshScene.releaseMesh();
     commitSections(sections);
     return true;

@@ -3,16 +3,11 @@
 #include "mesh/mesh_scene.h"
 #include "mesh/texture_loader.h"
 #include "platform/headless/egl_context.h"
-#include "platform/regular_file.h"
-#include "tools/early_end.h"
 #include "tools/mesh_json.h"
 #include "tools/mesh_summary.h"
 
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <string>
 
 namespace {
 
@@ -47,23 +42,26 @@ bool parseOptions(int argc, char** argv, Options& options) {
     return options.meshPath != nullptr;
 }
 
-void explainFailure(const char* meshPath) {
-    std::error_code error;
-    auto status = std::filesystem::status(meshPath, error);
-    if (!error && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
-        std::fprintf(stderr, "korvalin-info: %s is not a regular file\n", meshPath);
-        return;
-    }
-    std::FILE* file = openRegularFile(meshPath);
-    if (!file) {
-        std::fprintf(stderr, "korvalin-info: cannot open %s: %s\n", meshPath, std::strerror(errno));
-        return;
-    }
-    std::fclose(file);
-    std::fprintf(stderr,
-                 "korvalin-info: %s is not a mesh file (first line not MSHX1, or counts "
-                 "of more records than the file could hold)\n",
-                 meshPath);
+// One line in the reader's words: "PATH:LINE: WORDS", or "PATH: WORDS: REASON" when no line
+// was read.
+void explainFailure(const char* meshPath, const MeshReadResult& result) {
+    if (result.line > 0)
+        std::fprintf(stderr, "korvalin-info: %s:%lld: %s\n", meshPath, result.line,
+                     meshReadWords(result.check));
+    else if (result.systemError != 0)
+        std::fprintf(stderr, "korvalin-info: %s: %s: %s\n", meshPath, meshReadWords(result.check),
+                     std::strerror(result.systemError));
+    else
+        std::fprintf(stderr, "korvalin-info: %s: %s\n", meshPath, meshReadWords(result.check));
+}
+
+// "GROUPS 5 ran short at group 3 of 5, line 12": the record that the file ended in, and the
+// line where that record begins.
+void reportEarlyEnd(std::FILE* out, const char* prefix, const char* subject,
+                    const MeshReadResult::EarlyEnd& end) {
+    std::fprintf(out, "%s%s ends early: %s %d ran short at %s %d of %d, line %lld\n", prefix,
+                 subject, meshSectionKeyword(end.section), end.count, meshRecordWords(end.record),
+                 end.recordNumber, end.count, end.line);
 }
 
 HeadlessGLContext glContext;
@@ -93,20 +91,22 @@ int main(int argc, char** argv) {
     struct ReleaseContext {
         ~ReleaseContext() { glContext.destroy(); }
     } releaseContext;
-    if (!loadMesh(options.meshPath)) {
-        explainFailure(options.meshPath);
+    MeshReadResult result;
+    if (!loadMesh(options.meshPath, result)) {
+        explainFailure(options.meshPath, result);
         return exitNotLoaded;
     }
-    std::string earlyEnd = findEarlyEnd(options.meshPath);
     if (options.json)
         writeMeshJson(stdout);
     else
         writeMeshSummary(stdout, options.meshPath, glContext.isCurrent());
     // In JSON mode standard output holds the object alone.
-    if (!earlyEnd.empty())
-        std::fprintf(options.json ? stderr : stdout, "%s%s ends early: %s\n",
-                     options.json ? "korvalin-info: " : "",
-                     options.json ? options.meshPath : "file", earlyEnd.c_str());
+    if (result.endedEarly()) {
+        if (options.json)
+            reportEarlyEnd(stderr, "korvalin-info: ", options.meshPath, result.earlyEnd);
+        else
+            reportEarlyEnd(stdout, "", "file", result.earlyEnd);
+    }
     meshScene.releaseMesh();
     return std::fflush(stdout) == 0 ? exitLoaded : exitNotLoaded;
 }

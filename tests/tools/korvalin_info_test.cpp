@@ -71,7 +71,7 @@ void expectOneLine(const std::string& text) {
 // decoded; an escape for a code point below 256 gives that one byte.
 class JsonChecker {
   public:
-    explicit JsonChecker(const std::string& text) : text(text) {}
+    explicit JsonChecker(const std::string& json) : text(json) {}
 
     bool valid() {
         position = 0;
@@ -333,22 +333,32 @@ TEST_F(KorvalinInfoTest, NamesWithQuotesBackslashesAndControlBytesStayValidJson)
     EXPECT_EQ(run.out.find("more"), std::string::npos);
 }
 
+// The one line says, in the reader's words, which check refused the file and on which line.
 TEST_F(KorvalinInfoTest, FilesThatDoNotLoadExitOneWithOneLineOnStderr) {
-    std::vector<std::string> paths = {
-        folder.file("missing.msh"),
-        folder.write("other-magic.msh", "MSHX2\nGROUPS 0\n"),
-        folder.write("lower-case.msh", "mshx1\nGROUPS 0\n"),
-        folder.write("trailing-blank.msh", "MSHX1 \nGROUPS 0\n"),
-        folder.write("empty.msh", ""),
-        folder.write("huge-count.msh", "MSHX1\nGROUPS 999999\n"),
+    struct Row {
+        std::string path;
+        std::string said; // after "korvalin-info: " and the path
     };
-    for (const std::string& path : paths) {
-        SCOPED_TRACE(path);
+    const std::vector<Row> rows = {
+        {folder.file("missing.msh"), ": cannot open: "},
+        {folder.path(), ": not a regular file"},
+        {folder.write("other-magic.msh", "MSHX2\nGROUPS 0\n"), ":1: not a mesh file"},
+        {folder.write("lower-case.msh", "mshx1\nGROUPS 0\n"), ":1: not a mesh file"},
+        {folder.write("trailing-blank.msh", "MSHX1 \nGROUPS 0\n"), ":1: not a mesh file"},
+        {folder.write("empty.msh", ""), ":1: not a mesh file"},
+        {folder.write("huge-count.msh", "MSHX1\nGROUPS 999999\n"),
+         ":2: the count declares more records than the file could hold"},
+        {folder.write("huge-geometry.msh", "MSHX1\nGROUPS 1\nLABEL a\nGEOM 99999 1\n"),
+         ":4: the count declares more records than the file could hold"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.path);
         for (bool json : {false, true}) {
-            ProcessRun run = json ? runInfo({"--json", path}) : runInfo({path});
+            ProcessRun run = json ? runInfo({"--json", row.path}) : runInfo({row.path});
             EXPECT_EQ(run.status, 1);
             EXPECT_EQ(run.out, "");
             expectOneLine(run.err);
+            EXPECT_EQ(run.err.rfind("korvalin-info: " + row.path + row.said, 0), 0u) << run.err;
         }
     }
 }
@@ -537,25 +547,29 @@ TEST_F(KorvalinInfoTest, TheSampleHullLoads) {
 namespace {
 
 // A file that ends before its declared counts are used up still loads, and the summary says
-// in one line which section ran short; a file that holds what it declares says nothing.
+// in one line which section ran short, in which record and on which line that record begins;
+// a file that holds what it declares says nothing.
 TEST_F(KorvalinInfoTest, SaysWhichSectionRanShortWhenAFileEndsEarly) {
     struct Row {
         const char* what;
         std::string mesh;
-        std::string shortSection; // empty: the file is whole
+        std::string shortAt; // empty: the file is whole
     };
     const std::string material = "1 1 1 1\n0.2 0.2 0.2 1\n0 0 0 1\n0 0 0 1\n";
     for (const Row& row : std::vector<Row>{
-             {"GROUPS with nothing after it", "MSHX1\nGROUPS 5\n", "GROUPS 5"},
+             {"GROUPS with nothing after it", "MSHX1\nGROUPS 5\n",
+              "GROUPS 5 ran short at group 1 of 5, line 3"},
              {"a group cut in its vertices", "MSHX1\nGROUPS 2\nGEOM 4 2\n1 1 1 1 1 1 1 1\n2 2",
-              "GROUPS 2"},
+              "GROUPS 2 ran short at group 1 of 2, line 3"},
              {"a group without its triangle", "MSHX1\nGROUPS 1\nGEOM 1 1\n0 0 0 0 0 0 0 0\n",
-              "GROUPS 1"},
+              "GROUPS 1 ran short at group 1 of 1, line 3"},
              {"a material without its colours", "MSHX1\nMATERIALS 2\na\nb\n" + material,
-              "MATERIALS 2"},
-             {"a texture list one entry short", "MSHX1\nTEXTURES 3\na.png\nb.png\n", "TEXTURES 3"},
+              "MATERIALS 2 ran short at material 2 of 2, line 9"},
+             {"a texture list one entry short", "MSHX1\nTEXTURES 3\na.png\nb.png\n",
+              "TEXTURES 3 ran short at entry 3 of 3, line 5"},
              {"a triangle line that opens the texture list",
-              "MSHX1\nGROUPS 1\nGEOM 0 1\nTEXTURES 2\na.png\n", "TEXTURES 2"},
+              "MSHX1\nGROUPS 1\nGEOM 0 1\nTEXTURES 2\na.png\n",
+              "TEXTURES 2 ran short at entry 2 of 2, line 6"},
              {"the worked example", workedExampleMesh, ""},
              {"a whole file of zeros",
               "MSHX1\nGROUPS 1\nGEOM 1 1\n0 0 0 0 0 0 0 0\n0 0 0\n"
@@ -568,16 +582,16 @@ TEST_F(KorvalinInfoTest, SaysWhichSectionRanShortWhenAFileEndsEarly) {
         ProcessRun run = runInfo({path});
         EXPECT_EQ(run.status, 0) << run.err;
         std::vector<std::string> said = linesContaining(run.out, "ends early");
-        if (row.shortSection.empty()) {
+        if (row.shortAt.empty()) {
             EXPECT_TRUE(said.empty()) << run.out;
             continue;
         }
         ASSERT_EQ(said.size(), 1u) << run.out;
-        EXPECT_NE(said[0].find(row.shortSection + " ran short"), std::string::npos) << said[0];
+        EXPECT_EQ(said[0], "file ends early: " + row.shortAt);
         // The JSON on standard output stays one object alone; the note goes to stderr.
         run = runInfo({"--json", path});
         EXPECT_TRUE(JsonChecker(run.out).valid()) << run.out;
-        EXPECT_EQ(linesContaining(run.err, row.shortSection + " ran short").size(), 1u) << run.err;
+        EXPECT_EQ(run.err, "korvalin-info: " + path + " ends early: " + row.shortAt + "\n");
     }
 }
 

@@ -2,8 +2,11 @@
 #include "tests/unit/mesh_test_support.h"
 
 #include <bit>
+#include <cerrno>
 #include <cstdint>
 #include <cstdlib>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -271,4 +274,84 @@ TEST_F(TextureList, EntriesKeepTheirFirstWordWithSlashes) {
     EXPECT_STREQ(meshScene.textureNames[1], "sub/dir/a.png");
     EXPECT_STREQ(meshScene.textureNames[2], "");
     EXPECT_STREQ(meshScene.textureNames[3], "last");
+}
+
+class ReadResult : public MeshFileTest {};
+
+// Each refusal names its check and line; each file that ends inside a section names the
+// section, the record it ended in and the line where that record begins.
+TEST_F(ReadResult, NamesTheCheckTheLineAndWhereASectionRanShort) {
+    const std::string material = "1 1 1 1\n0.2 0.2 0.2 1\n0 0 0 1\n0 0 0 1\n";
+    const std::string vertex = "0 0 0 0 1 0 0 0\n";
+    struct Row {
+        const char* what;
+        std::string mesh; // a folder in its place for notRegularFile
+        MeshReadCheck check;
+        long long line;
+        MeshSection section = MeshSection::none;
+        int count = 0;
+        MeshRecord record = MeshRecord::none;
+        int recordNumber = 0;
+        long long recordLine = 0;
+    };
+    using C = MeshReadCheck;
+    using S = MeshSection;
+    using R = MeshRecord;
+    const std::vector<Row> rows = {
+        {"a folder", "", C::notRegularFile, 0},
+        {"an empty file", "", C::notMagicLine, 1},
+        {"another magic line", "MSHX2\nGROUPS 0\n", C::notMagicLine, 1},
+        {"too many groups", "MSHX1\nGROUPS 999999\n", C::countBeyondFileSize, 2},
+        {"too many vertices after lines taken from the text",
+         "MSHX1\n\nGROUPS 2\nGEOM 2 1\n" + vertex + vertex + "0 1 1\nLABEL b\nGEOM 99999 0\n",
+         C::countBeyondFileSize, 9},
+        {"too many materials", "MSHX1\nMATERIALS 99999\n", C::countBeyondFileSize, 2},
+        {"too many textures, Windows line ends", "MSHX1\r\n\r\nTEXTURES 99999\r\n",
+         C::countBeyondFileSize, 3},
+        {"nothing after GROUPS", "MSHX1\nGROUPS 5\n", C::loaded, 0, S::groups, 5, R::group, 1, 3},
+        {"a group cut in its vertices", "MSHX1\nGROUPS 2\nGEOM 4 2\n1 1 1 1 1 1 1 1\n2 2",
+         C::loaded, 0, S::groups, 2, R::group, 1, 3},
+        {"a second group cut in its triangles",
+         "MSHX1\nGROUPS 2\nGEOM 1 0\n" + vertex + "LABEL b\nGEOM 1 1\n" + vertex, C::loaded, 0,
+         S::groups, 2, R::group, 2, 5},
+        {"a material name missing", "MSHX1\nMATERIALS 2\na\n", C::loaded, 0, S::materials, 2,
+         R::materialName, 2, 4},
+        {"a material without its colours", "MSHX1\nMATERIALS 2\na\nb\n" + material, C::loaded, 0,
+         S::materials, 2, R::material, 2, 9},
+        {"a texture list one entry short", "MSHX1\nTEXTURES 3\na.png\nb.png\n", C::loaded, 0,
+         S::textures, 3, R::textureEntry, 3, 5},
+        {"a triangle line that opens the texture list",
+         "MSHX1\nGROUPS 1\nGEOM 0 1\nTEXTURES 2\na.png\n", C::loaded, 0, S::textures, 2,
+         R::textureEntry, 2, 6},
+        {"the worked example", workedExampleMesh, C::loaded, 0},
+        {"a last triangle without a line end", "MSHX1\nGROUPS 1\nGEOM 1 1\n" + vertex + "0 0 0",
+         C::loaded, 0},
+        {"a last entry without a line end", "MSHX1\nTEXTURES 2\na.png\nb.png", C::loaded, 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        const std::string path =
+            row.check == C::notRegularFile
+                ? folder.path()
+                : folder.write("mesh" + std::to_string(++written) + ".msh", row.mesh);
+        MeshReadResult result;
+        EXPECT_EQ(loadMesh(path.c_str(), result), row.check == C::loaded);
+        EXPECT_EQ(result.check, row.check) << meshReadWords(result.check);
+        EXPECT_EQ(result.line, row.line);
+        EXPECT_EQ(result.earlyEnd.section, row.section);
+        EXPECT_EQ(result.earlyEnd.count, row.count);
+        EXPECT_EQ(result.earlyEnd.record, row.record);
+        EXPECT_EQ(result.earlyEnd.recordNumber, row.recordNumber);
+        EXPECT_EQ(result.earlyEnd.line, row.recordLine);
+        // The plain entry point gives the same answer.
+        meshScene.releaseMesh();
+        EXPECT_EQ(loadMesh(path.c_str()), row.check == C::loaded);
+        meshScene.releaseMesh();
+    }
+
+    MeshReadResult result;
+    EXPECT_FALSE(loadMesh(folder.file("absent.msh").c_str(), result));
+    EXPECT_EQ(result.check, C::cannotOpen);
+    EXPECT_EQ(result.systemError, ENOENT);
+    EXPECT_EQ(result.line, 0);
 }
