@@ -1,10 +1,10 @@
 // korvalin: the mesh viewer.
 #include "app/command_line.h"
-#include "app/command_line_output.h"
 #include "app/mesh_files.h"
 #include "app/viewer_state.h"
 #include "app/viewer_window.h"
 #include "mesh/image_decoder.h"
+#include "platform/command_line_output.h"
 #include "platform/desktop_services.h"
 #include "platform/platform_services.h"
 #include "render/shading.h"
