@@ -41,6 +41,7 @@ bool answeredWithoutWindow(const CommandLine& commandLine, int& status) {
 int main(int argc, char** argv) {
     int status = 0;
     if (runAsImageHelper(argc, argv, status)) return status;
+    startImageDecoder();
     CommandLine commandLine = parseCommandLine(argc, argv);
     if (answeredWithoutWindow(commandLine, status)) return status;
     std::unique_ptr<PlatformServices> desktop = makeDesktopServices();
