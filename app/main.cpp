@@ -1,10 +1,11 @@
 // korvalin: the mesh viewer.
 #include "app/command_line.h"
-#include "app/command_line_output.h"
 #include "app/mesh_files.h"
 #include "app/viewer_state.h"
 #include "app/viewer_window.h"
 #include "mesh/image_decoder.h"
+#include "mesh/text_field.h"
+#include "platform/command_line_output.h"
 #include "platform/desktop_services.h"
 #include "platform/platform_services.h"
 #include "render/shading.h"
@@ -41,12 +42,13 @@ bool answeredWithoutWindow(const CommandLine& commandLine, int& status) {
 int main(int argc, char** argv) {
     int status = 0;
     if (runAsImageHelper(argc, argv, status)) return status;
+    startImageDecoder();
     CommandLine commandLine = parseCommandLine(argc, argv);
     if (answeredWithoutWindow(commandLine, status)) return status;
     std::unique_ptr<PlatformServices> desktop = makeDesktopServices();
     setPlatformServices(desktop.get());
     // The settings stay with the directory the viewer was started in, wherever it goes later.
-    char startDirectory[256];
+    char startDirectory[textFieldSize];
     if (desktop->currentDirectory(startDirectory, sizeof startDirectory)) {
         buildSettingsPath(startDirectory);
         startupFolder = startDirectory;

@@ -4,6 +4,7 @@
 // viewer's own; only the window system is replaced by a pbuffer. Prints; asserts nothing.
 #include "app/viewer_state.h"
 #include "app/window_proc.h"
+#include "mesh/image_decoder.h"
 #include "mesh/mesh_reader.h"
 #include "mesh/mesh_scene.h"
 #include "platform/headless/egl_context.h"
@@ -63,6 +64,7 @@ std::intptr_t motionPosition(int step) {
 } // namespace
 
 int main() {
+    startImageDecoder();
     HeadlessGLContext context;
     if (!context.create(frameWidth, frameHeight)) {
         std::fputs("drag_frame_bench: no headless GL context\n", stderr);

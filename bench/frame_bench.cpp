@@ -1,6 +1,7 @@
 // frame_bench: time of one renderScene frame on the headless GL (Mesa llvmpipe), beside a bare
 // loop making the same GL calls over the same arrays, in the same run. Prints; asserts nothing.
 #include "bench/bench_mesh.h"
+#include "mesh/image_decoder.h"
 #include "mesh/mesh_reader.h"
 #include "mesh/mesh_scene.h"
 #include "platform/headless/egl_context.h"
@@ -111,6 +112,7 @@ bool benchFile(const char* path, const char* texturesDir) {
 } // namespace
 
 int main(int argc, char** argv) {
+    startImageDecoder();
     HeadlessGLContext context;
     if (!context.create(frameWidth, frameHeight)) {
         std::fputs("frame_bench: no headless GL context\n", stderr);

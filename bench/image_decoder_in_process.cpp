@@ -35,6 +35,8 @@ void ImageDecoder::decodeAll(const std::vector<std::string>& paths, unsigned max
     }
 }
 
+void startImageDecoder() {}
+
 bool imageDecoderUsable() {
     return ilGetInteger(IL_VERSION_NUM) >= minimumImageLibraryVersion;
 }

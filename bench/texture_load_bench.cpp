@@ -2,6 +2,7 @@
 // (reading, decoding, uploading), median of several rounds. It uses only loadMesh and the
 // headless context, so the same file builds against an earlier revision of the reader for a
 // comparison on one machine.
+#include "mesh/image_decoder.h"
 #include "mesh/mesh_reader.h"
 #include "mesh/mesh_scene.h"
 #include "platform/headless/egl_context.h"
@@ -64,6 +65,7 @@ double medianLoadMilliseconds(const std::string& mesh, int roundCount) {
 
 // Optional arguments, for profiling one case: "small" or "large", then the number of rounds.
 int main(int argc, char** argv) {
+    startImageDecoder();
     const std::string only = argc > 1 ? argv[1] : "";
     const int roundCount = argc > 2 ? std::max(1, std::atoi(argv[2])) : 7;
     char folderTemplate[] = "/tmp/korvalin-texture-bench-XXXXXX";

@@ -65,6 +65,13 @@ class ImageDecoder {
     std::unique_ptr<Worker> worker;
 };
 
+// Starts what the image helpers are made from: on Linux a launcher process, forked now, that forks
+// each helper, so that helpers share no memory with the program. A main that decodes images calls
+// this first, before any GL context or mesh exists, while the program (and so the launcher) is
+// still small. Without it, helpers are forked from the program itself. Windows starts its helper
+// when the first image needs it.
+void startImageDecoder();
+
 // Whether any image can be decoded at all: an image library recent enough, or on Windows the
 // system's codecs where it has none.
 bool imageDecoderUsable();

@@ -1,5 +1,6 @@
 #include "mesh/image_decoder.h"
 
+#include "mesh/budget_left.h"
 #include "mesh/image_helper_work.h"
 #include "mesh/image_library_decode.h"
 #include "mesh/texture_loader.h"
@@ -28,8 +29,8 @@ ImageCodecs chosenImageCodecs() {
 
 struct ImageDecoder::Worker {
     bool start();
-    Outcome decodeOne(const std::string& path, unsigned maxSide, std::size_t allowance,
-                      const DecodeBudget& budget, long long listLeft, DecodedImage& image);
+    Outcome decodeOne(const std::string& path, unsigned maxSide, const BudgetLeft& left,
+                      DecodedImage& image);
     Outcome receive(unsigned maxSide, long long deadline, DecodedImage& image);
 
     HelperProcess helper;
@@ -68,9 +69,8 @@ Outcome ImageDecoder::Worker::receive(unsigned maxSide, long long deadline, Deco
 
 // A file that takes far longer than its size can explain is given up (DecodeBudget).
 Outcome ImageDecoder::Worker::decodeOne(const std::string& path, unsigned maxSide,
-                                        std::size_t allowance, const DecodeBudget& budget,
-                                        long long listLeft, DecodedImage& image) {
-    ImageHelperRequest request{allowance, maxSide, 0, {}};
+                                        const BudgetLeft& left, DecodedImage& image) {
+    ImageHelperRequest request{left.memory(), maxSide, 0, {}};
     RegularFileFacts facts;
     if (path.size() >= sizeof request.path) return Outcome::failed;
     std::FILE* file = openRegularFile(path.c_str(), &facts);
@@ -80,9 +80,7 @@ Outcome ImageDecoder::Worker::decodeOne(const std::string& path, unsigned maxSid
         helper.send(file, &request, offsetof(ImageHelperRequest, path) + path.size() + 1);
     std::fclose(file);
     if (!sent) return helper.stop() ? Outcome::helperLost : Outcome::failed;
-    const long long fileMilliseconds =
-        budget.floorMilliseconds + facts.size * 1000 / budget.bytesPerSecond;
-    return receive(maxSide, monotonicMilliseconds() + std::min(listLeft, fileMilliseconds), image);
+    return receive(maxSide, monotonicMilliseconds() + left.fileMilliseconds(facts.size), image);
 }
 
 ImageDecoder::ImageDecoder() : worker(std::make_unique<Worker>()) {}
@@ -101,29 +99,25 @@ void ImageDecoder::rest() {}
 // in a fresh helper, as if it came first.
 void ImageDecoder::decodeAll(const std::vector<std::string>& paths, unsigned maxSide,
                              const Take& take) {
-    const long long listEnd = monotonicMilliseconds() + budget.listMilliseconds;
-    std::size_t memoryLeft = budget.memoryBytes;
+    BudgetLeft left(budget);
     for (std::size_t index = 0; index < paths.size(); ++index) {
         for (bool retried = false;;) {
-            const long long listLeft = listEnd - monotonicMilliseconds();
-            if (listLeft <= 0 || memoryLeft == 0) {
+            if (left.spent()) {
                 worker->helper.stop();
                 return;
             }
             if (!worker->helper.running() && !worker->start()) return;
             const bool firstOfHelper = worker->servedByHelper == 0;
             DecodedImage image;
-            const Outcome outcome =
-                worker->decodeOne(paths[index], maxSide, memoryLeft, budget, listLeft, image);
-            if (outcome == Outcome::decoded && image.pixels.size() <= memoryLeft) {
-                memoryLeft -= image.pixels.size();
-                take(index, image);
-            }
+            const Outcome outcome = worker->decodeOne(paths[index], maxSide, left, image);
+            if (outcome == Outcome::decoded && left.take(image.pixels.size())) take(index, image);
             if (outcome != Outcome::helperLost || firstOfHelper || retried) break;
             retried = true;
         }
     }
 }
+
+void startImageDecoder() {}
 
 bool imageDecoderUsable() {
     return true;

@@ -1,5 +1,6 @@
 #include "mesh/image_decoder.h"
 
+#include "mesh/budget_left.h"
 #include "mesh/image_library_decode.h"
 #include "mesh/texture_loader.h"
 #include "platform/isolated_process.h"
@@ -222,14 +223,44 @@ void initialiseLibrary() {
     warmUp();
 }
 
+// The launcher every decoder of the program starts its helpers through, once startImageDecoder
+// has made it; until then, or once it is gone, helpers are forked from the program itself.
+ProcessLauncher* imageLauncher = nullptr;
+
+// One texture list on its way through helpers: the files still to be sent, those a helper holds
+// (in the order it answers), and what is known of each.
+struct ListQueue {
+    explicit ListQueue(std::size_t count) : pending(count), retried(count), fileSizes(count) {
+        std::iota(pending.begin(), pending.end(), std::size_t{0});
+    }
+    bool done() const { return pending.empty() && queued.empty(); }
+
+    std::deque<std::size_t> pending, queued;
+    std::vector<bool> retried;
+    std::vector<long long> fileSizes;
+};
+
+// A few requests stay queued at the helper, so it never waits for us; not all of them, since
+// each holds an open file.
+constexpr std::size_t window = 8;
+
 } // namespace
 
-struct ImageDecoder::Worker {
-    Outcome receive(unsigned maxSide, int milliseconds, DecodedImage& image);
+void startImageDecoder() {
+    // Never destroyed: decoders that outlive main still end their helpers through it, and it
+    // leaves by itself when the program ends.
+    static ProcessLauncher* const launcher = new ProcessLauncher{serveImages, initialiseLibrary};
+    imageLauncher = launcher;
+}
 
-    // Made with the decoder, before the program has grown (the texture loader's is made before
-    // the program starts), so that helpers share no memory with the program.
-    ProcessLauncher launcher{serveImages, initialiseLibrary};
+struct ImageDecoder::Worker {
+    bool startHelper();
+    void sendRequests(const std::vector<std::string>& paths, std::size_t allowance,
+                      ListQueue& list);
+    Outcome receive(unsigned maxSide, int milliseconds, DecodedImage& image);
+    void makeWayWhenHalfSpent(Outcome outcome);
+    void handOverAfterLoss(ListQueue& list, std::size_t index, Outcome outcome, bool firstOfHelper);
+
     IsolatedProcess helper;
     IsolationLimits limits;
     std::size_t servedByHelper = 0;
@@ -245,6 +276,35 @@ void ImageDecoder::end() {
 
 void ImageDecoder::rest() {
     if (!worker->helper.launched()) worker->helper.stop();
+}
+
+bool ImageDecoder::Worker::startHelper() {
+    if (helper.running()) return true;
+    servedByHelper = 0;
+    return helper.start(serveImages, limits, imageLauncher);
+}
+
+// Tops up the helper's queue from the files still to be sent; files that cannot be opened or
+// named in a request are dropped, as missing ones.
+void ImageDecoder::Worker::sendRequests(const std::vector<std::string>& paths,
+                                        std::size_t allowance, ListQueue& list) {
+    while (list.queued.size() < window && !list.pending.empty()) {
+        const std::size_t index = list.pending.front();
+        list.pending.pop_front();
+        ImageRequest request{allowance, {}};
+        if (paths[index].size() >= sizeof request.path) continue;
+        const int file = openImageFile(paths[index], list.fileSizes[index]);
+        if (file < 0) continue;
+        std::memcpy(request.path, paths[index].c_str(), paths[index].size() + 1);
+        const bool sent =
+            helper.send(file, &request, offsetof(ImageRequest, path) + paths[index].size() + 1);
+        close(file);
+        if (!sent) {
+            list.pending.push_front(index);
+            return;
+        }
+        list.queued.push_back(index);
+    }
 }
 
 Outcome ImageDecoder::Worker::receive(unsigned maxSide, int milliseconds, DecodedImage& image) {
@@ -283,83 +343,56 @@ Outcome ImageDecoder::Worker::receive(unsigned maxSide, int milliseconds, Decode
     return Outcome::decoded;
 }
 
+// A helper that has used half its CPU time makes way, so later images get their share.
+void ImageDecoder::Worker::makeWayWhenHalfSpent(Outcome outcome) {
+    if (outcome == Outcome::decoded && servedByHelper % window == 0 &&
+        helper.cpuSeconds() > limits.cpuSeconds / 2.0)
+        helper.stop();
+}
+
+// The helper is gone: what it had queued goes to the next one. An image that a helper died on
+// after serving others may have been hurt by one of them, so it gets one more try in a fresh
+// helper, as if it came first.
+void ImageDecoder::Worker::handOverAfterLoss(ListQueue& list, std::size_t index, Outcome outcome,
+                                             bool firstOfHelper) {
+    list.pending.insert(list.pending.begin(), list.queued.begin(), list.queued.end());
+    list.queued.clear();
+    if (outcome == Outcome::helperLost && !firstOfHelper && !list.retried[index]) {
+        list.retried[index] = true;
+        list.pending.push_front(index);
+    }
+}
+
 void ImageDecoder::decodeAll(const std::vector<std::string>& paths, unsigned maxSide,
                              const Take& take) {
     // Initialised here, once, so that each helper starts with the library ready, also one forked
-    // from the program when the launcher is gone.
+    // from the program when there is no launcher.
     static const bool initialised = (ilInit(), true);
     (void)initialised;
-    IsolatedProcess& helper = worker->helper;
-    const IsolationLimits& limits = worker->limits;
-    std::size_t& servedByHelper = worker->servedByHelper;
-    const long long listEnd = monotonicMilliseconds() + budget.listMilliseconds;
-    std::size_t memoryLeft = budget.memoryBytes;
-    // A few requests stay queued at the helper, so it never waits for us; not all of them, since
-    // each holds an open file.
-    constexpr std::size_t window = 8;
-    std::deque<std::size_t> pending(paths.size()), queued;
-    std::iota(pending.begin(), pending.end(), std::size_t{0});
-    std::vector<bool> retried(paths.size(), false);
-    std::vector<long long> fileSizes(paths.size(), 0);
-    while (!pending.empty() || !queued.empty()) {
-        const long long listLeft = listEnd - monotonicMilliseconds();
-        // Out of time or memory: what is left fails as missing files do.
-        if (listLeft <= 0 || memoryLeft == 0) {
-            helper.stop();
+    BudgetLeft left(budget);
+    ListQueue list(paths.size());
+    while (!list.done()) {
+        if (left.spent()) {
+            worker->helper.stop();
             return;
         }
-        if (!helper.running()) {
-            servedByHelper = 0;
-            if (!helper.start(serveImages, limits, &worker->launcher)) return;
-        }
-        while (queued.size() < window && !pending.empty()) {
-            std::size_t index = pending.front();
-            pending.pop_front();
-            ImageRequest request{memoryLeft, {}};
-            if (paths[index].size() >= sizeof request.path) continue;
-            int file = openImageFile(paths[index], fileSizes[index]);
-            if (file < 0) continue;
-            std::memcpy(request.path, paths[index].c_str(), paths[index].size() + 1);
-            bool sent =
-                helper.send(file, &request, offsetof(ImageRequest, path) + paths[index].size() + 1);
-            close(file);
-            if (!sent) {
-                pending.push_front(index);
-                break;
-            }
-            queued.push_back(index);
-        }
-        if (queued.empty()) {
+        if (!worker->startHelper()) return;
+        worker->sendRequests(paths, left.memory(), list);
+        if (list.queued.empty()) {
             // Done, or a helper that takes no requests: the rest cannot be decoded.
-            if (!pending.empty()) helper.stop();
+            if (!list.pending.empty()) worker->helper.stop();
             return;
         }
-        std::size_t index = queued.front();
-        queued.pop_front();
+        const std::size_t index = list.queued.front();
+        list.queued.pop_front();
+        const bool firstOfHelper = worker->servedByHelper == 0;
         DecodedImage image;
-        const bool firstOfHelper = servedByHelper == 0;
-        const long long fileMilliseconds =
-            budget.floorMilliseconds + fileSizes[index] * 1000 / budget.bytesPerSecond;
-        Outcome outcome =
-            worker->receive(maxSide, static_cast<int>(std::min(listLeft, fileMilliseconds)), image);
-        if (outcome == Outcome::decoded && image.pixels.size() <= memoryLeft) {
-            memoryLeft -= image.pixels.size();
-            take(index, image);
-        }
-        // A helper that has used half its CPU time makes way, so later images get their share.
-        if (outcome == Outcome::decoded && servedByHelper % window == 0 &&
-            helper.cpuSeconds() > limits.cpuSeconds / 2.0)
-            helper.stop();
-        if (helper.running()) continue;
-        // The helper is gone: what it had queued goes to the next one. An image that a helper
-        // died on after serving others may have been hurt by one of them, so it gets one more
-        // try in a fresh helper, as if it came first.
-        pending.insert(pending.begin(), queued.begin(), queued.end());
-        queued.clear();
-        if (outcome == Outcome::helperLost && !firstOfHelper && !retried[index]) {
-            retried[index] = true;
-            pending.push_front(index);
-        }
+        const Outcome outcome =
+            worker->receive(maxSide, left.fileMilliseconds(list.fileSizes[index]), image);
+        if (outcome == Outcome::decoded && left.take(image.pixels.size())) take(index, image);
+        worker->makeWayWhenHalfSpent(outcome);
+        if (!worker->helper.running())
+            worker->handOverAfterLoss(list, index, outcome, firstOfHelper);
     }
 }
 

@@ -25,12 +25,11 @@ struct Reply {
 constexpr std::size_t channelCount = 2; // a child's requests and answers
 
 // The launcher's life: an order, its reply, until the program closes its end.
-[[noreturn]] void serveLaunches(int control, IsolatedProcess::Work work,
-                                ProcessLauncher::Prepare prepare);
+[[noreturn]] void serveLaunches(int control, IsolatedWork work, ProcessLauncher::Prepare prepare);
 
 } // namespace
 
-ProcessLauncher::ProcessLauncher(IsolatedProcess::Work work, Prepare prepare) {
+ProcessLauncher::ProcessLauncher(IsolatedWork work, Prepare prepare) {
     int pair[2];
     if (socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, pair) != 0) return;
     const pid_t between = fork();
@@ -100,7 +99,7 @@ bool ProcessLauncher::end(pid_t child) {
 
 namespace {
 
-void serveLaunches(int control, IsolatedProcess::Work work, ProcessLauncher::Prepare prepare) {
+void serveLaunches(int control, IsolatedWork work, ProcessLauncher::Prepare prepare) {
     // Nothing of the program's but the one channel: no display connection, files or terminal.
     close_range(0, static_cast<unsigned>(control) - 1, 0);
     close_range(static_cast<unsigned>(control) + 1, ~0U, 0);

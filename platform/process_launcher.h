@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/isolated_process.h"
+#include "platform/isolated_child.h"
 
 #include <cstddef>
 #include <mutex>
@@ -18,7 +18,7 @@ class ProcessLauncher {
     using Prepare = void (*)();
 
     // prepare, if any, runs once in the launcher before it makes any child.
-    ProcessLauncher(IsolatedProcess::Work work, Prepare prepare);
+    ProcessLauncher(IsolatedWork work, Prepare prepare);
     ~ProcessLauncher();
     ProcessLauncher(const ProcessLauncher&) = delete;
     ProcessLauncher& operator=(const ProcessLauncher&) = delete;

@@ -1,5 +1,6 @@
 // korvalin-render: draws one frame of a mesh exactly as the viewer does, headless, into a PNG;
 // or, in thumbnail mode, a square picture of the whole model for file managers.
+#include "mesh/image_decoder.h"
 #include "mesh/mesh_reader.h"
 #include "mesh/mesh_scene.h"
 #include "platform/headless/egl_context.h"
@@ -143,8 +144,11 @@ int main(int argc, char** argv) {
     if (!parseOptions(argc, argv, options)) return usage(stderr, exitBadUsage);
     if (options.thumbnailSize)
         return runGuarded(options.outputPath, ThumbnailLimits{}, [&](const char* temporaryPath) {
+            // In the worker, whose process group takes the launcher and its helpers with it.
+            startImageDecoder();
             return renderThumbnail(options.meshPath, options.thumbnailSize, temporaryPath);
         });
+    startImageDecoder();
     if (options.texturesDir) meshScene.setTexturesDirectory(options.texturesDir);
     HeadlessGLContext glContext;
     if (!glContext.create(options.width, options.height)) {

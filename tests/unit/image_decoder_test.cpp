@@ -18,6 +18,12 @@ namespace {
 const std::string samples = KORVALIN_SOURCE_DIR "/samples/";
 const std::string hostile = KORVALIN_SOURCE_DIR "/tests/data/hostile-images/";
 
+// As the programs' mains do: helpers come from the launcher, started before any test runs.
+class LauncherStart : public testing::Environment {
+    void SetUp() override { startImageDecoder(); }
+};
+testing::Environment* const launcherStart = testing::AddGlobalTestEnvironment(new LauncherStart);
+
 bool noChildLeft() {
     return waitpid(-1, nullptr, WNOHANG) < 0 && errno == ECHILD;
 }

@@ -1,4 +1,4 @@
-#include "app/command_line_output.h"
+#include "platform/command_line_output.h"
 
 #include <cstdio>
 
