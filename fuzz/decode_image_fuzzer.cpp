@@ -29,6 +29,11 @@ ImageDecoder decoder;
 
 } // namespace
 
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    startImageDecoder();
+    return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size == 0) return 0;
     const std::string path = std::string(fuzzFolder()) + "/image" +

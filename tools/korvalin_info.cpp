@@ -1,4 +1,5 @@
 // korvalin-info: reads a mesh file exactly as the viewer does and prints what it holds.
+#include "mesh/image_decoder.h"
 #include "mesh/mesh_reader.h"
 #include "mesh/mesh_scene.h"
 #include "mesh/texture_loader.h"
@@ -73,6 +74,8 @@ bool makeTextureContext() {
 } // namespace
 
 int main(int argc, char** argv) {
+    // Before any GL context or mesh exists, so that the decoding launcher stays small.
+    startImageDecoder();
     if (argc == 2 && std::strcmp(argv[1], "--help") == 0) return usage(stdout, exitLoaded);
     Options options;
     if (!parseOptions(argc, argv, options)) return usage(stderr, exitBadUsage);
