@@ -214,7 +214,7 @@ int runBenchmark(Options& options) {
         std::fprintf(stderr, "load_bench: cannot write the benchmark mesh\n");
         return 1;
     }
-    struct stat info {};
+    struct stat info = {};
     if (stat(options.path.c_str(), &info) != 0 || !warmPageCache(options.path.c_str())) {
         std::fprintf(stderr, "load_bench: cannot read %s\n", options.path.c_str());
         return 1;

@@ -9,7 +9,7 @@ namespace {
 class LineSource {
   public:
     explicit LineSource(const char* path) : file_(std::fopen(path, "rb")) {
-        struct stat info {};
+        struct stat info = {};
         if (file_ && stat(path, &info) == 0) fileSize_ = info.st_size;
     }
     ~LineSource() {

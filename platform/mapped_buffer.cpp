@@ -80,7 +80,7 @@ bool MappedBuffer::allocate(std::size_t size) {
 bool MappedBuffer::mapSealed(int file, std::size_t size) {
     release();
     constexpr int needed = F_SEAL_SHRINK | F_SEAL_WRITE;
-    struct stat info {};
+    struct stat info = {};
     const int seals = fcntl(file, F_GET_SEALS);
     if (size < mappedFrom || seals < 0 || (seals & needed) != needed || fstat(file, &info) != 0 ||
         !S_ISREG(info.st_mode) || static_cast<unsigned long long>(info.st_size) < size)

@@ -46,25 +46,17 @@ class MappedBuffer {
     // while they are read. False (and empty) for anything else or less than size bytes; size
     // must be a megabyte or more. The file can be closed afterwards.
     bool mapSealed(int file, std::size_t size);
+    unsigned char* data() const { return bytes; }
+    std::size_t size() const { return length; }
+    bool empty() const { return length == 0; }
 #ifdef _WIN32
     // Windows: a buffer of a megabyte or more is a view of a section of its own, which another
     // process can map (a helper's answer); null for a smaller one.
-    void* section() const {
-        return sharedSection;
-    }
+    void* section() const;
     // Windows: the buffer becomes a read-only view of the first size bytes of section, a handle
     // it then owns. False (and empty, the handle closed) when the section is smaller.
     bool adoptSection(void* section, std::size_t size);
 #endif
-    unsigned char* data() const {
-        return bytes;
-    }
-    std::size_t size() const {
-        return length;
-    }
-    bool empty() const {
-        return length == 0;
-    }
 
   private:
     static constexpr std::size_t mappedFrom = std::size_t{1} << 20;

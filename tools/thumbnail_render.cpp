@@ -73,7 +73,7 @@ void limitAddressSpace(long long fileSize) {
 
 // A regular file of a size worth reading: not a folder, a device or a pipe that never ends.
 bool acceptFile(const char* meshPath, long long& size) {
-    struct stat info {};
+    struct stat info = {};
     if (stat(meshPath, &info) != 0) {
         std::fprintf(stderr, "korvalin-render: cannot open %s: %s\n", meshPath,
                      std::strerror(errno));

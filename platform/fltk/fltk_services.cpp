@@ -219,7 +219,7 @@ bool FltkServices::browseForFolder(const char* title, char* path, std::size_t pa
 
 namespace {
 bool isExistingFile(const char* path) {
-    struct stat status {};
+    struct stat status = {};
     return stat(path, &status) == 0 && S_ISREG(status.st_mode);
 }
 } // namespace

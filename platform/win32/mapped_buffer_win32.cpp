@@ -31,6 +31,10 @@ bool MappedBuffer::allocate(std::size_t size) {
 }
 
 // A view larger than its section is refused, so a short section cannot be read past its end.
+void* MappedBuffer::section() const {
+    return sharedSection;
+}
+
 bool MappedBuffer::adoptSection(void* section, std::size_t size) {
     release();
     void* view = size > 0 ? MapViewOfFile(section, FILE_MAP_READ, 0, 0, size) : nullptr;

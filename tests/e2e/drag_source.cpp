@@ -26,8 +26,8 @@ struct Atoms {
 
 Atoms internAtoms(Display* display) {
     auto atom = [display](const char* name) { return XInternAtom(display, name, False); };
-    return {atom("XdndAware"),    atom("XdndEnter"),     atom("XdndPosition"),
-            atom("XdndStatus"),   atom("XdndDrop"),      atom("XdndFinished"),
+    return {atom("XdndAware"),     atom("XdndEnter"),      atom("XdndPosition"),
+            atom("XdndStatus"),    atom("XdndDrop"),       atom("XdndFinished"),
             atom("XdndSelection"), atom("XdndActionCopy"), atom("text/uri-list")};
 }
 
@@ -107,9 +107,9 @@ int main(int argc, char** argv) {
     long source32 = static_cast<long>(source);
     sendClientMessage(display, target, atoms.enter,
                       {source32, xdndVersion << 24, static_cast<long>(atoms.uriList), 0, 0});
-    sendClientMessage(display, target, atoms.position,
-                      {source32, 0, (x << 16) | (y & 0xFFFF), CurrentTime,
-                       static_cast<long>(atoms.actionCopy)});
+    sendClientMessage(
+        display, target, atoms.position,
+        {source32, 0, (x << 16) | (y & 0xFFFF), CurrentTime, static_cast<long>(atoms.actionCopy)});
 
     bool dropped = false;
     XEvent event;

@@ -72,7 +72,7 @@ int writesToStandardError(int requests, int answers) {
 // that holds "hello", as a terminal or a file opened read-write would be.
 int statsAPathItWasNotGiven(int requests, int answers) {
     int file = nextFile(requests);
-    struct stat info {};
+    struct stat info = {};
     return syscall(SYS_newfstatat, AT_FDCWD, "/etc/shadow", &info, AT_EMPTY_PATH) == 0 &&
                    answerWithTheFile(file, answers)
                ? 0

@@ -298,7 +298,7 @@ TEST_F(SettingsFileTest, NewFileGetsThePermissionsTheUmaskAllows) {
         bool written = saveSettings();
         umask(previous);
         ASSERT_TRUE(written);
-        struct stat status {};
+        struct stat status = {};
         ASSERT_EQ(stat(settingsFile().c_str(), &status), 0);
         EXPECT_EQ(status.st_mode & 0777, 0666 & ~mask);
     }
@@ -338,7 +338,7 @@ TEST_F(SettingsFileTest, SavedFileIsNeverMoreReadableThanTheOneReadAndKeepsItsMo
         umask(previous);
         ASSERT_TRUE(written);
 
-        struct stat status {};
+        struct stat status = {};
         ASSERT_EQ(lstat(settingsFile().c_str(), &status), 0);
         EXPECT_TRUE(S_ISREG(status.st_mode)) << "the link was written through";
         EXPECT_EQ(status.st_mode & 0777, row.expected);
