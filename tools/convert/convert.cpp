@@ -43,15 +43,6 @@ class ProgressRelay : public Assimp::ProgressHandler {
     std::function<void(double)> onShare;
 };
 
-// Error texts on one line: messages of other libraries may hold line breaks.
-std::string oneLine(std::string text) {
-    for (char& c : text)
-        if (c == '\n' || c == '\r') c = ' ';
-    while (!text.empty() && text.back() == ' ')
-        text.pop_back();
-    return text;
-}
-
 // What the reader's false result means, told as korvalin-info tells it.
 std::string unreadableMesh(const std::string& path) {
     if (std::FILE* file = std::fopen(path.c_str(), "rb"))

@@ -2,6 +2,7 @@
 
 #include "platform/isolated_process.h"
 #include "platform/write_all.h"
+#include "tools/convert/names.h"
 #include "tools/convert/scene_transfer.h"
 
 #include <assimp/Importer.hpp>
@@ -250,14 +251,6 @@ class FrameReader {
     std::uint32_t failure = 0;
     std::string text;
 };
-
-std::string oneLine(std::string text) {
-    for (char& c : text)
-        if (c == '\n' || c == '\r') c = ' ';
-    while (!text.empty() && text.back() == ' ')
-        text.pop_back();
-    return text;
-}
 
 std::string megabytes(std::size_t bytes) {
     return std::to_string((bytes + (1u << 20) - 1) >> 20) + " MB";

@@ -1,8 +1,11 @@
 #include "tools/convert/msh_writer.h"
 
+#include "tools/convert/names.h"
+
 #include <charconv>
 #include <cstring>
 #include <memory>
+#include <string_view>
 #include <system_error>
 
 namespace {
@@ -30,6 +33,7 @@ class TextBlock {
     }
     void text(const std::string& s) { text(s.data(), s.size()); }
     void text(const char* s) { text(s, std::strlen(s)); }
+    void text(std::string_view s) { text(s.data(), s.size()); }
     void character(char c) { block[used++] = c; }
     // The shortest text that reads back as exactly this float.
     template <typename Number> void number(Number value) {
@@ -56,7 +60,7 @@ class TextBlock {
 };
 
 void writeGroup(TextBlock& text, const MshGroup& group) {
-    text.text("LABEL ");
+    text.text(labelLineStart);
     text.text(group.label);
     text.text("\nMATERIAL ");
     text.number(static_cast<long long>(group.material));
@@ -82,7 +86,7 @@ void writeMaterials(TextBlock& text, const std::vector<MeshMaterial>& materials)
         text.character('\n');
     }
     for (const MeshMaterial& material : materials) {
-        text.text("MATERIAL ");
+        text.text(materialLineStart);
         text.text(material.name);
         text.character('\n');
         text.makeRoom();
