@@ -30,7 +30,7 @@ constexpr double exportRead = 0.15, exportBuilt = 0.2;
 // Passes assimp's progress on as a share of one part of the work.
 class ProgressRelay : public Assimp::ProgressHandler {
   public:
-    explicit ProgressRelay(std::function<void(double)> onShare) : onShare(std::move(onShare)) {}
+    explicit ProgressRelay(std::function<void(double)> listener) : onShare(std::move(listener)) {}
     bool Update(float share) override {
         if (share >= 0) onShare(share > 1 ? 1.0 : share);
         return true;

@@ -103,7 +103,7 @@ bool sendFrame(int answers, std::uint32_t kind, const void* data, std::size_t si
 
 class FrameProgress : public Assimp::ProgressHandler {
   public:
-    explicit FrameProgress(int answers) : answers(answers) {}
+    explicit FrameProgress(int answerPipe) : answers(answerPipe) {}
     bool Update(float share) override {
         // A frame for each hundredth: assimp calls this far more often.
         if (share >= 0 && share - sent >= 0.01f) {
@@ -121,7 +121,7 @@ class FrameProgress : public Assimp::ProgressHandler {
 // The scene in frames of up to largestFrame bytes.
 class SceneFrames {
   public:
-    explicit SceneFrames(int answers) : answers(answers) { pending.reserve(largestFrame); }
+    explicit SceneFrames(int answerPipe) : answers(answerPipe) { pending.reserve(largestFrame); }
     bool add(const void* data, std::size_t size) {
         auto* bytes = static_cast<const unsigned char*>(data);
         while (size > 0) {
@@ -193,8 +193,8 @@ int importForParent(int requests, int answers) {
 
 class FrameReader {
   public:
-    FrameReader(IsolatedProcess& child, const std::function<void(double)>& onShare)
-        : child(child), onShare(onShare) {}
+    FrameReader(IsolatedProcess& importer, const std::function<void(double)>& listener)
+        : child(importer), onShare(listener) {}
 
     // The next bytes of the scene.
     bool take(void* data, std::size_t size) {

@@ -249,6 +249,10 @@ aiMaterial* sceneMaterial(const MeshMaterial& source, const std::string& name,
     return material;
 }
 
+// The room a name keeps for the suffix that sets a variant or a repeated name apart (".t"
+// or "." and a number), so that it still fits a .msh line when brought back in.
+constexpr std::size_t variantSuffixRoom = 7;
+
 // Names as the formats want them: one for each material, different from all others.
 std::vector<std::string> variantNames(const std::vector<std::pair<int, int>>& pairs) {
     std::vector<std::string> names;
@@ -257,7 +261,8 @@ std::vector<std::string> variantNames(const std::vector<std::pair<int, int>>& pa
     for (auto [material, texture] : pairs) {
         std::string base = material == 0 ? std::string(AI_DEFAULT_MATERIAL_NAME)
                                          : std::string(meshScene.materials[material - 1].name);
-        base = mshWord(base, longestMshWord - 16, "material" + std::to_string(material));
+        base = mshWord(base, longestMaterialName - variantSuffixRoom,
+                       "material" + std::to_string(material));
         std::string name =
             named.insert(material).second ? base : materialVariantName(base, texture);
         for (int n = 2; !taken.insert(name).second; ++n)

@@ -14,7 +14,7 @@ namespace {
 // makeRoom(), which leaves room for far more than the longest line (a few hundred bytes).
 class TextBlock {
   public:
-    explicit TextBlock(std::FILE* out) : out(out), block(new char[capacity + slack]) {}
+    explicit TextBlock(std::FILE* stream) : out(stream), block(new char[capacity + slack]) {}
 
     bool flush() {
         if (used > 0 && std::fwrite(block.get(), 1, used, out) != used) ok = false;
