@@ -30,7 +30,7 @@ constexpr double exportRead = 0.15, exportBuilt = 0.2;
 // Passes assimp's progress on as a share of one part of the work.
 class ProgressRelay : public Assimp::ProgressHandler {
   public:
-    explicit ProgressRelay(std::function<void(double)> onShare) : onShare(std::move(onShare)) {}
+    explicit ProgressRelay(std::function<void(double)> listener) : onShare(std::move(listener)) {}
     bool Update(float share) override {
         if (share >= 0) onShare(share > 1 ? 1.0 : share);
         return true;
@@ -42,15 +42,6 @@ class ProgressRelay : public Assimp::ProgressHandler {
   private:
     std::function<void(double)> onShare;
 };
-
-// Error texts on one line: messages of other libraries may hold line breaks.
-std::string oneLine(std::string text) {
-    for (char& c : text)
-        if (c == '\n' || c == '\r') c = ' ';
-    while (!text.empty() && text.back() == ' ')
-        text.pop_back();
-    return text;
-}
 
 // What the reader's false result means, told as korvalin-info tells it.
 std::string unreadableMesh(const std::string& path) {
@@ -70,6 +61,49 @@ bool commitOutput(OutputFiles& files, const std::string& outputPath, Progress& p
     }
     progress.finish();
     return true;
+}
+
+// IN read into meshScene by the viewer's own reader.
+bool loadInput(const ConvertOptions& options, Progress& progress, std::string& error) {
+    // Images are looked at by the converter itself, never loaded by the reader: no GL here.
+    setTextureContextHook([] { return false; });
+    meshScene.setTexturesDirectory("");
+    FileReadWatcher watcher;
+    if (progress.enabled()) watcher.start(options.inputPath, progress.span(0.0, exportRead));
+    const bool loaded = loadMesh(options.inputPath.c_str());
+    watcher.stop();
+    if (!loaded) error = unreadableMesh(options.inputPath);
+    return loaded;
+}
+
+MshExport exportSettings(const ConvertOptions& options) {
+    MshExport settings;
+    settings.format = options.format;
+    settings.texturesDir =
+        options.texturesDirGiven ? options.texturesDir : folderOf(options.inputPath);
+    settings.meshPath = options.inputPath;
+    settings.outputPath = options.outputPath;
+    return settings;
+}
+
+// OUT (and the files beside it) written by assimp's exporter.
+bool exportScene(const aiScene& scene, const ConvertOptions& options, Progress& progress,
+                 std::string& error) {
+    OutputFiles files;
+    Assimp::Exporter exporter;
+    exporter.SetIOHandler(new ExportFileSystem(files));
+    exporter.SetProgressHandler(new ProgressRelay(progress.span(exportBuilt, 1.0)));
+    if (exporter.Export(&scene, options.format->assimpId, options.outputPath) != AI_SUCCESS) {
+        error = files.error().empty()
+                    ? options.outputPath + ": " + oneLine(exporter.GetErrorString())
+                    : files.error();
+        return false;
+    }
+    if (!files.holds(options.outputPath)) {
+        error = "the exporter wrote no " + options.outputPath;
+        return false;
+    }
+    return commitOutput(files, options.outputPath, progress, error);
 }
 
 } // namespace
@@ -101,24 +135,8 @@ bool convertIntoMsh(const ConvertOptions& options, Progress& progress, Notes& no
 
 bool convertFromMsh(const ConvertOptions& options, Progress& progress, Notes& notes,
                     std::string& error) {
-    // Images are looked at by the converter itself, never loaded by the reader: no GL here.
-    setTextureContextHook([] { return false; });
-    meshScene.setTexturesDirectory("");
-    FileReadWatcher watcher;
-    if (progress.enabled()) watcher.start(options.inputPath, progress.span(0.0, exportRead));
-    const bool loaded = loadMesh(options.inputPath.c_str());
-    watcher.stop();
-    if (!loaded) {
-        error = unreadableMesh(options.inputPath);
-        return false;
-    }
-    MshExport settings;
-    settings.format = options.format;
-    settings.texturesDir =
-        options.texturesDirGiven ? options.texturesDir : folderOf(options.inputPath);
-    settings.meshPath = options.inputPath;
-    settings.outputPath = options.outputPath;
-    std::unique_ptr<aiScene> scene = mshToScene(settings, notes, error);
+    if (!loadInput(options, progress, error)) return false;
+    std::unique_ptr<aiScene> scene = mshToScene(exportSettings(options), notes, error);
     if (!scene) {
         error = options.inputPath + ": " + error;
         return false;
@@ -127,20 +145,5 @@ bool convertFromMsh(const ConvertOptions& options, Progress& progress, Notes& no
     meshScene.groups.reset();
     meshScene.groupCount = 0;
     progress.reach(exportBuilt);
-
-    OutputFiles files;
-    Assimp::Exporter exporter;
-    exporter.SetIOHandler(new ExportFileSystem(files));
-    exporter.SetProgressHandler(new ProgressRelay(progress.span(exportBuilt, 1.0)));
-    if (exporter.Export(scene.get(), options.format->assimpId, options.outputPath) != AI_SUCCESS) {
-        error = files.error().empty()
-                    ? options.outputPath + ": " + oneLine(exporter.GetErrorString())
-                    : files.error();
-        return false;
-    }
-    if (!files.holds(options.outputPath)) {
-        error = "the exporter wrote no " + options.outputPath;
-        return false;
-    }
-    return commitOutput(files, options.outputPath, progress, error);
+    return exportScene(*scene, options, progress, error);
 }

@@ -12,7 +12,7 @@ namespace {
 // One open file: a temporary of OutputFiles when written, a plain file when read.
 class FileStream : public Assimp::IOStream {
   public:
-    FileStream(std::FILE* file, OutputFiles* files) : file(file), files(files) {}
+    FileStream(std::FILE* stream, OutputFiles* owner) : file(stream), files(owner) {}
     ~FileStream() override {
         if (files)
             files->close(file);

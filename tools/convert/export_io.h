@@ -10,7 +10,7 @@
 // is passed on to the plain file system.
 class ExportFileSystem : public Assimp::IOSystem {
   public:
-    explicit ExportFileSystem(OutputFiles& files) : files(files) {}
+    explicit ExportFileSystem(OutputFiles& outputFiles) : files(outputFiles) {}
 
     bool Exists(const char* path) const override;
     char getOsSeparator() const override { return '/'; }

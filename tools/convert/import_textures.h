@@ -18,9 +18,10 @@
 // 255 characters) leaves the texture out, with a note.
 class ImportTextures {
   public:
-    ImportTextures(const aiScene& scene, const std::string& inputPath,
-                   const std::string& outputPath, OutputFiles& files, Notes& notes)
-        : scene(scene), inputPath(inputPath), outputPath(outputPath), files(files), notes(notes) {}
+    ImportTextures(const aiScene& importedScene, const std::string& inPath,
+                   const std::string& outPath, OutputFiles& outputFiles, Notes& conversionNotes)
+        : scene(importedScene), inputPath(inPath), outputPath(outPath), files(outputFiles),
+          notes(conversionNotes) {}
 
     // The texture number (1 up) for a material's texture reference; 0 when it is left out.
     // False when an embedded image cannot be written.

@@ -2,6 +2,7 @@
 
 #include "platform/isolated_process.h"
 #include "platform/write_all.h"
+#include "tools/convert/names.h"
 #include "tools/convert/scene_transfer.h"
 
 #include <assimp/Importer.hpp>
@@ -102,7 +103,7 @@ bool sendFrame(int answers, std::uint32_t kind, const void* data, std::size_t si
 
 class FrameProgress : public Assimp::ProgressHandler {
   public:
-    explicit FrameProgress(int answers) : answers(answers) {}
+    explicit FrameProgress(int answerPipe) : answers(answerPipe) {}
     bool Update(float share) override {
         // A frame for each hundredth: assimp calls this far more often.
         if (share >= 0 && share - sent >= 0.01f) {
@@ -120,7 +121,7 @@ class FrameProgress : public Assimp::ProgressHandler {
 // The scene in frames of up to largestFrame bytes.
 class SceneFrames {
   public:
-    explicit SceneFrames(int answers) : answers(answers) { pending.reserve(largestFrame); }
+    explicit SceneFrames(int answerPipe) : answers(answerPipe) { pending.reserve(largestFrame); }
     bool add(const void* data, std::size_t size) {
         auto* bytes = static_cast<const unsigned char*>(data);
         while (size > 0) {
@@ -192,8 +193,8 @@ int importForParent(int requests, int answers) {
 
 class FrameReader {
   public:
-    FrameReader(IsolatedProcess& child, const std::function<void(double)>& onShare)
-        : child(child), onShare(onShare) {}
+    FrameReader(IsolatedProcess& importer, const std::function<void(double)>& listener)
+        : child(importer), onShare(listener) {}
 
     // The next bytes of the scene.
     bool take(void* data, std::size_t size) {
@@ -251,14 +252,6 @@ class FrameReader {
     std::string text;
 };
 
-std::string oneLine(std::string text) {
-    for (char& c : text)
-        if (c == '\n' || c == '\r') c = ' ';
-    while (!text.empty() && text.back() == ' ')
-        text.pop_back();
-    return text;
-}
-
 std::string megabytes(std::size_t bytes) {
     return std::to_string((bytes + (1u << 20) - 1) >> 20) + " MB";
 }
@@ -296,6 +289,55 @@ void keepWithinOwnLimits(IsolationLimits& isolation) {
             static_cast<unsigned>(std::min<rlim_t>(isolation.cpuSeconds, cpu.rlim_max - 1));
 }
 
+// IN opened for the child, or -1 (with `error`) when it cannot be or is not a regular file.
+int openInput(const std::string& inputPath, std::string& error) {
+    if (inputPath.size() >= 4096) {
+        error = inputPath.substr(0, 64) + "...: the path is too long";
+        return -1;
+    }
+    // Not blocking: a FIFO given as IN must not hold this process before the deadline counts.
+    const int file = open(inputPath.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (file < 0) {
+        error = "cannot open " + inputPath + ": " + std::strerror(errno);
+        return -1;
+    }
+    // No importer reads a model from a pipe, a device or a folder (assimp 5.2 waited on a pipe
+    // until the time limit, 5.4 does not open one): refused here, and said why.
+    struct stat facts {};
+    if (fstat(file, &facts) != 0 || !S_ISREG(facts.st_mode)) {
+        close(file);
+        error = inputPath + ": refused: not a regular file (a pipe, a device or a folder)";
+        return -1;
+    }
+    return file;
+}
+
+// The child's limits; `limits` takes the memory it is left after this process's own ceiling.
+IsolationLimits isolationFor(ImportLimits& limits) {
+    IsolationLimits isolation;
+    // assimp opens IN and the files beside it by name: the limits and the deadline bound it.
+    isolation.systemCallFilter = false;
+    isolation.extraAddressSpace = limits.memoryBytes;
+    isolation.cpuSeconds = static_cast<unsigned>(limits.seconds) + 5;
+    isolation.requestMilliseconds = limits.seconds * 1000;
+    keepWithinOwnLimits(isolation);
+    limits.memoryBytes = isolation.extraAddressSpace;
+    return isolation;
+}
+
+// Why no scene came back.
+std::string whyNoScene(const FrameReader& frames, bool endedByItself, const std::string& inputPath,
+                       const ImportLimits& limits) {
+    if (frames.failureKind() == outOfMemoryFrame) return pastMemory(inputPath, limits);
+    if (frames.failureKind() == failureFrame)
+        return inputPath + ": " + oneLine(frames.failureText());
+    if (endedByItself)
+        return inputPath +
+               ": the importer ended without an answer (it crashed, or ran out of its " +
+               megabytes(limits.memoryBytes) + " of memory)";
+    return pastTime(inputPath, limits);
+}
+
 } // namespace
 
 ImportLimits importLimitsFor(const std::string& inputPath) {
@@ -318,32 +360,9 @@ std::unique_ptr<aiScene> importIsolated(const std::string& inputPath,
                                         const std::function<void(double)>& onShare,
                                         std::string& error) {
     ImportLimits limits = importLimitsFor(inputPath);
-    if (inputPath.size() >= 4096) {
-        error = inputPath.substr(0, 64) + "...: the path is too long";
-        return nullptr;
-    }
-    // Not blocking: a FIFO given as IN must not hold this process before the deadline counts.
-    const int file = open(inputPath.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (file < 0) {
-        error = "cannot open " + inputPath + ": " + std::strerror(errno);
-        return nullptr;
-    }
-    // No importer reads a model from a pipe, a device or a folder (assimp 5.2 waited on a pipe
-    // until the time limit, 5.4 does not open one): refused here, and said why.
-    struct stat facts {};
-    if (fstat(file, &facts) != 0 || !S_ISREG(facts.st_mode)) {
-        close(file);
-        error = inputPath + ": refused: not a regular file (a pipe, a device or a folder)";
-        return nullptr;
-    }
-    IsolationLimits isolation;
-    // assimp opens IN and the files beside it by name: the limits and the deadline bound it.
-    isolation.systemCallFilter = false;
-    isolation.extraAddressSpace = limits.memoryBytes;
-    isolation.cpuSeconds = static_cast<unsigned>(limits.seconds) + 5;
-    isolation.requestMilliseconds = limits.seconds * 1000;
-    keepWithinOwnLimits(isolation);
-    limits.memoryBytes = isolation.extraAddressSpace;
+    const int file = openInput(inputPath, error);
+    if (file < 0) return nullptr;
+    const IsolationLimits isolation = isolationFor(limits);
     IsolatedProcess child;
     const bool started = child.start(importForParent, isolation);
     const bool sent = started && child.send(file, inputPath.c_str(), inputPath.size() + 1);
@@ -358,16 +377,6 @@ std::unique_ptr<aiScene> importIsolated(const std::string& inputPath,
         readScene([&frames](void* data, std::size_t size) { return frames.take(data, size); },
                   limits.memoryBytes);
     const bool endedByItself = child.stop();
-    if (scene) return scene;
-    if (frames.failureKind() == outOfMemoryFrame)
-        error = pastMemory(inputPath, limits);
-    else if (frames.failureKind() == failureFrame)
-        error = inputPath + ": " + oneLine(frames.failureText());
-    else if (endedByItself)
-        error = inputPath +
-                ": the importer ended without an answer (it crashed, or ran out of its " +
-                megabytes(limits.memoryBytes) + " of memory)";
-    else
-        error = pastTime(inputPath, limits);
-    return nullptr;
+    if (!scene) error = whyNoScene(frames, endedByItself, inputPath, limits);
+    return scene;
 }

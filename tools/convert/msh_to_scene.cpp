@@ -113,6 +113,33 @@ aiTexture* glbImage(TextureImage& image, const char* name, Notes& notes) {
     return texture;
 }
 
+// Where texture `name` is read now, and how OUT refers to it; said when it is not found.
+void locateImage(TextureImage& image, const char* name, TextureImageFinder& finder,
+                 const MshExport& settings, Notes& notes) {
+    char path[PATH_MAX];
+    if (!finder.find(name, path, sizeof path)) std::snprintf(path, sizeof path, "%s", name);
+    image.imagePath = path;
+    std::error_code error;
+    image.found = fs::is_regular_file(image.imagePath, error);
+    image.reference = pathRelativeTo(image.imagePath, folderOf(settings.outputPath));
+    if (!image.found)
+        notes.say(std::string("texture ") + name + " not found in " + settings.texturesDir +
+                  (settings.texturesDir == folderOf(settings.meshPath)
+                       ? ""
+                       : " nor beside " + settings.meshPath) +
+                  "; referred to as " + image.reference);
+}
+
+// The image inside the GLB file, referred to by its place there ("*0", "*1", ...).
+void embedImage(TextureImage& image, const char* name, std::vector<aiTexture*>& embedded,
+                Notes& notes) {
+    aiTexture* texture = glbImage(image, name, notes);
+    if (!texture) return;
+    image.embedded = static_cast<int>(embedded.size());
+    image.reference = std::string(1, '*').append(std::to_string(image.embedded));
+    embedded.push_back(texture);
+}
+
 std::vector<TextureImage> findImages(const MshExport& settings, const std::set<int>& used,
                                      std::vector<aiTexture*>& embedded, Notes& notes) {
     std::vector<TextureImage> images(static_cast<std::size_t>(meshScene.textureCount) + 1);
@@ -122,25 +149,9 @@ std::vector<TextureImage> findImages(const MshExport& settings, const std::set<i
     for (int number : used) {
         TextureImage& image = images[number];
         const char* name = meshScene.textureNames[number - 1];
-        char path[PATH_MAX];
-        if (!finder.find(name, path, sizeof path)) std::snprintf(path, sizeof path, "%s", name);
-        image.imagePath = path;
-        std::error_code error;
-        image.found = fs::is_regular_file(image.imagePath, error);
-        image.reference = pathRelativeTo(image.imagePath, folderOf(settings.outputPath));
-        if (!image.found)
-            notes.say(std::string("texture ") + name + " not found in " + settings.texturesDir +
-                      (settings.texturesDir == folderOf(settings.meshPath)
-                           ? ""
-                           : " nor beside " + settings.meshPath) +
-                      "; referred to as " + image.reference);
+        locateImage(image, name, finder, settings, notes);
         paths.push_back(image.found ? image.imagePath : std::string());
-        if (!embed || !image.found) continue;
-        aiTexture* texture = glbImage(image, name, notes);
-        if (!texture) continue;
-        image.embedded = static_cast<int>(embedded.size());
-        image.reference = std::string(1, '*').append(std::to_string(image.embedded));
-        embedded.push_back(texture);
+        if (embed && image.found) embedImage(image, name, embedded, notes);
     }
     std::vector<bool> topRowFirst = imagesDeliveredTopRowFirst(paths);
     std::size_t k = 0;
@@ -192,31 +203,37 @@ float gltfGlossiness(float power) {
     return std::clamp(power, 0.0f, 1000.0f) / 1000.0f;
 }
 
+void addGltfDiffuseAndPower(aiMaterial& material, const MeshMaterial& source) {
+    // The alpha in the colour itself, which becomes the base colour: assimp 5.2 multiplies
+    // an opacity into it, but 5.4 takes the diffuse colour again when it writes the
+    // specular colour, so an opacity would be lost there (or counted twice in 5.2).
+    addColour(material, source.diffuse, AI_MATKEY_COLOR_DIFFUSE);
+    if (source.diffuse[3] < 1.0f) {
+        aiString blend("BLEND");
+        material.AddProperty(&blend, AI_MATKEY_GLTF_ALPHAMODE);
+    }
+    const float roughness = gltfRoughness(source.power);
+    material.AddProperty(&roughness, 1, AI_MATKEY_ROUGHNESS_FACTOR);
+    const float glossiness = gltfGlossiness(source.power);
+    material.AddProperty(&glossiness, 1, AI_MATKEY_GLOSSINESS_FACTOR);
+}
+
+void addDiffuseAndOpacity(aiMaterial& material, const MeshMaterial& source) {
+    // The alpha goes as the opacity only: the other formats keep it there.
+    const float opaqueDiffuse[4] = {source.diffuse[0], source.diffuse[1], source.diffuse[2], 1.0f};
+    addColour(material, opaqueDiffuse, AI_MATKEY_COLOR_DIFFUSE);
+    material.AddProperty(&source.diffuse[3], 1, AI_MATKEY_OPACITY);
+}
+
 aiMaterial* sceneMaterial(const MeshMaterial& source, const std::string& name,
                           const TextureImage* image, bool gltf) {
     auto* material = new aiMaterial;
     aiString text(name);
     material->AddProperty(&text, AI_MATKEY_NAME);
-    if (gltf) {
-        // The alpha in the colour itself, which becomes the base colour: assimp 5.2 multiplies
-        // an opacity into it, but 5.4 takes the diffuse colour again when it writes the
-        // specular colour, so an opacity would be lost there (or counted twice in 5.2).
-        addColour(*material, source.diffuse, AI_MATKEY_COLOR_DIFFUSE);
-        if (source.diffuse[3] < 1.0f) {
-            aiString blend("BLEND");
-            material->AddProperty(&blend, AI_MATKEY_GLTF_ALPHAMODE);
-        }
-        const float roughness = gltfRoughness(source.power);
-        material->AddProperty(&roughness, 1, AI_MATKEY_ROUGHNESS_FACTOR);
-        const float glossiness = gltfGlossiness(source.power);
-        material->AddProperty(&glossiness, 1, AI_MATKEY_GLOSSINESS_FACTOR);
-    } else {
-        // The alpha goes as the opacity only: the other formats keep it there.
-        const float opaqueDiffuse[4] = {source.diffuse[0], source.diffuse[1], source.diffuse[2],
-                                        1.0f};
-        addColour(*material, opaqueDiffuse, AI_MATKEY_COLOR_DIFFUSE);
-        material->AddProperty(&source.diffuse[3], 1, AI_MATKEY_OPACITY);
-    }
+    if (gltf)
+        addGltfDiffuseAndPower(*material, source);
+    else
+        addDiffuseAndOpacity(*material, source);
     addColour(*material, source.ambient, AI_MATKEY_COLOR_AMBIENT);
     addColour(*material, source.specular, AI_MATKEY_COLOR_SPECULAR);
     material->AddProperty(&source.power, 1, AI_MATKEY_SHININESS);
@@ -232,6 +249,10 @@ aiMaterial* sceneMaterial(const MeshMaterial& source, const std::string& name,
     return material;
 }
 
+// The room a name keeps for the suffix that sets a variant or a repeated name apart (".t"
+// or "." and a number), so that it still fits a .msh line when brought back in.
+constexpr std::size_t variantSuffixRoom = 7;
+
 // Names as the formats want them: one for each material, different from all others.
 std::vector<std::string> variantNames(const std::vector<std::pair<int, int>>& pairs) {
     std::vector<std::string> names;
@@ -240,7 +261,8 @@ std::vector<std::string> variantNames(const std::vector<std::pair<int, int>>& pa
     for (auto [material, texture] : pairs) {
         std::string base = material == 0 ? std::string(AI_DEFAULT_MATERIAL_NAME)
                                          : std::string(meshScene.materials[material - 1].name);
-        base = mshWord(base, longestMshWord - 16, "material" + std::to_string(material));
+        base = mshWord(base, longestMaterialName - variantSuffixRoom,
+                       "material" + std::to_string(material));
         std::string name =
             named.insert(material).second ? base : materialVariantName(base, texture);
         for (int n = 2; !taken.insert(name).second; ++n)
@@ -262,44 +284,57 @@ aiVector3D toZUp(const aiVector3D& v) {
     return aiVector3D(v.x, -v.z, v.y);
 }
 
-aiMesh* sceneMesh(const MeshGroup& group, int groupNumber, unsigned materialIndex, bool topRowFirst,
-                  bool zUp) {
+// The group's triangles that the viewer draws.
+std::vector<MeshTriangle> drawnTriangles(const MeshGroup& group) {
     std::vector<MeshTriangle> drawn;
     drawn.reserve(static_cast<std::size_t>(group.triangleCount));
     for (int t = 0; t < group.triangleCount; ++t)
         if (cornersInside(group.triangles[t], group.vertexCount))
             drawn.push_back(group.triangles[t]);
-    if (drawn.empty()) return nullptr;
+    return drawn;
+}
 
-    auto* mesh = new aiMesh;
-    mesh->mName = aiString("group" + std::to_string(groupNumber));
-    mesh->mPrimitiveTypes = aiPrimitiveType_TRIANGLE;
-    mesh->mMaterialIndex = materialIndex;
+void setVertices(aiMesh& mesh, const MeshGroup& group, bool topRowFirst, bool zUp) {
     const unsigned vertexCount = static_cast<unsigned>(group.vertexCount);
-    mesh->mNumVertices = vertexCount;
-    mesh->mVertices = new aiVector3D[vertexCount];
-    mesh->mNormals = new aiVector3D[vertexCount];
-    mesh->mTextureCoords[0] = new aiVector3D[vertexCount];
-    mesh->mNumUVComponents[0] = 2;
+    mesh.mNumVertices = vertexCount;
+    mesh.mVertices = new aiVector3D[vertexCount];
+    mesh.mNormals = new aiVector3D[vertexCount];
+    mesh.mTextureCoords[0] = new aiVector3D[vertexCount];
+    mesh.mNumUVComponents[0] = 2;
     for (unsigned i = 0; i < vertexCount; ++i) {
-        assimpVertex(group.vertices[i], topRowFirst, mesh->mVertices[i], mesh->mNormals[i],
-                     mesh->mTextureCoords[0][i]);
+        assimpVertex(group.vertices[i], topRowFirst, mesh.mVertices[i], mesh.mNormals[i],
+                     mesh.mTextureCoords[0][i]);
         if (zUp) {
-            mesh->mVertices[i] = toZUp(mesh->mVertices[i]);
-            mesh->mNormals[i] = toZUp(mesh->mNormals[i]);
+            mesh.mVertices[i] = toZUp(mesh.mVertices[i]);
+            mesh.mNormals[i] = toZUp(mesh.mNormals[i]);
         }
     }
-    mesh->mNumFaces = static_cast<unsigned>(drawn.size());
-    mesh->mFaces = new aiFace[drawn.size()];
+}
+
+void setFaces(aiMesh& mesh, const std::vector<MeshTriangle>& drawn) {
+    mesh.mNumFaces = static_cast<unsigned>(drawn.size());
+    mesh.mFaces = new aiFace[drawn.size()];
     for (std::size_t f = 0; f < drawn.size(); ++f) {
         unsigned corners[3];
         for (int k = 0; k < 3; ++k)
             corners[k] = static_cast<unsigned>(drawn[f].indices[k]);
         reverseCorners(corners);
-        aiFace& face = mesh->mFaces[f];
+        aiFace& face = mesh.mFaces[f];
         face.mNumIndices = 3;
         face.mIndices = new unsigned[3]{corners[0], corners[1], corners[2]};
     }
+}
+
+aiMesh* sceneMesh(const MeshGroup& group, int groupNumber, unsigned materialIndex, bool topRowFirst,
+                  bool zUp) {
+    const std::vector<MeshTriangle> drawn = drawnTriangles(group);
+    if (drawn.empty()) return nullptr;
+    auto* mesh = new aiMesh;
+    mesh->mName = aiString("group" + std::to_string(groupNumber));
+    mesh->mPrimitiveTypes = aiPrimitiveType_TRIANGLE;
+    mesh->mMaterialIndex = materialIndex;
+    setVertices(*mesh, group, topRowFirst, zUp);
+    setFaces(*mesh, drawn);
     return mesh;
 }
 
@@ -342,58 +377,59 @@ void noteFormatLimits(const OutputFormat& format, const std::vector<std::pair<in
     }
 }
 
-} // namespace
+bool drawsSomething(const MeshGroup& group) {
+    for (int t = 0; t < group.triangleCount; ++t)
+        if (cornersInside(group.triangles[t], group.vertexCount)) return true;
+    return false;
+}
 
-std::unique_ptr<aiScene> mshToScene(const MshExport& settings, Notes& notes, std::string& error) {
+// The scene material each group is drawn with, -1 for a group that draws nothing; the
+// textures those groups use are added to `texturesUsed`.
+std::vector<int> groupVariants(MaterialVariants& variants, std::set<int>& texturesUsed) {
     const std::vector<int> materials = drawnMaterials();
-    MaterialVariants variants;
-    std::set<int> texturesUsed;
-    std::vector<int> groupVariant(materials.size(), -1);
+    std::vector<int> variantOf(materials.size(), -1);
     for (int i = 0; i < meshScene.groupCount; ++i) {
         const MeshGroup& group = meshScene.groups[i];
-        bool drawsSomething = false;
-        for (int t = 0; t < group.triangleCount && !drawsSomething; ++t)
-            drawsSomething = cornersInside(group.triangles[t], group.vertexCount);
-        if (!drawsSomething) continue;
+        if (!drawsSomething(group)) continue;
         const int texture = drawnTexture(group);
-        groupVariant[i] = static_cast<int>(variants.indexFor(materials[i], texture));
+        variantOf[i] = static_cast<int>(variants.indexFor(materials[i], texture));
         if (texture > 0) texturesUsed.insert(texture);
     }
-    if (variants.all().empty()) {
-        error = "no triangles to write";
-        return nullptr;
-    }
-    noteFormatLimits(*settings.format, variants.all(), notes);
+    return variantOf;
+}
 
-    std::vector<aiTexture*> embedded;
-    const std::vector<TextureImage> images = findImages(settings, texturesUsed, embedded, notes);
-    const std::vector<std::string> names = variantNames(variants.all());
-    std::vector<aiMaterial*> sceneMaterials;
-    for (std::size_t v = 0; v < variants.all().size(); ++v) {
-        auto [material, texture] = variants.all()[v];
-        sceneMaterials.push_back(sceneMaterial(
-            material > 0 ? meshScene.materials[material - 1] : defaultMaterial, names[v],
-            texture > 0 ? &images[texture] : nullptr, isGltf(*settings.format)));
+std::vector<aiMaterial*> sceneMaterials(const std::vector<std::pair<int, int>>& pairs,
+                                        const std::vector<TextureImage>& images, bool gltf) {
+    const std::vector<std::string> names = variantNames(pairs);
+    std::vector<aiMaterial*> materials;
+    for (std::size_t v = 0; v < pairs.size(); ++v) {
+        auto [material, texture] = pairs[v];
+        materials.push_back(
+            sceneMaterial(material > 0 ? meshScene.materials[material - 1] : defaultMaterial,
+                          names[v], texture > 0 ? &images[texture] : nullptr, gltf));
     }
+    return materials;
+}
 
-    auto scene = std::make_unique<aiScene>();
-    scene->mRootNode = new aiNode("korvalin-mesh");
+// One mesh under a node of its own for each group that draws something.
+void addGroupMeshes(aiScene& scene, const std::vector<int>& variantOf,
+                    const std::vector<TextureImage>& images, const OutputFormat& format,
+                    Notes& notes) {
     std::vector<aiMesh*> meshes;
     std::vector<aiNode*> nodes;
     bool skippedTriangles = false;
     for (int i = 0; i < meshScene.groupCount; ++i) {
         const MeshGroup& group = meshScene.groups[i];
-        if (groupVariant[i] < 0) {
+        if (variantOf[i] < 0) {
             if (group.triangleCount > 0) skippedTriangles = true;
             continue;
         }
         const int texture = drawnTexture(group);
-        aiMesh* mesh =
-            sceneMesh(group, i + 1, static_cast<unsigned>(groupVariant[i]),
-                      texture > 0 && images[texture].topRowFirst, wantsZUp(*settings.format));
+        aiMesh* mesh = sceneMesh(group, i + 1, static_cast<unsigned>(variantOf[i]),
+                                 texture > 0 && images[texture].topRowFirst, wantsZUp(format));
         if (mesh->mNumFaces != static_cast<unsigned>(group.triangleCount)) skippedTriangles = true;
         auto* node = new aiNode(mesh->mName.C_Str());
-        node->mParent = scene->mRootNode;
+        node->mParent = scene.mRootNode;
         node->mNumMeshes = 1;
         node->mMeshes = new unsigned[1]{static_cast<unsigned>(meshes.size())};
         meshes.push_back(mesh);
@@ -402,12 +438,34 @@ std::unique_ptr<aiScene> mshToScene(const MshExport& settings, Notes& notes, std
     if (skippedTriangles)
         notes.say("left out: triangles whose corners lie outside their group (the viewer "
                   "skips them too)");
-    scene->mNumMeshes = static_cast<unsigned>(meshes.size());
-    scene->mMeshes = arrayOf(meshes);
-    scene->mNumMaterials = static_cast<unsigned>(sceneMaterials.size());
-    scene->mMaterials = arrayOf(sceneMaterials);
-    scene->mRootNode->mNumChildren = static_cast<unsigned>(nodes.size());
-    scene->mRootNode->mChildren = arrayOf(nodes);
+    scene.mNumMeshes = static_cast<unsigned>(meshes.size());
+    scene.mMeshes = arrayOf(meshes);
+    scene.mRootNode->mNumChildren = static_cast<unsigned>(nodes.size());
+    scene.mRootNode->mChildren = arrayOf(nodes);
+}
+
+} // namespace
+
+std::unique_ptr<aiScene> mshToScene(const MshExport& settings, Notes& notes, std::string& error) {
+    MaterialVariants variants;
+    std::set<int> texturesUsed;
+    const std::vector<int> variantOf = groupVariants(variants, texturesUsed);
+    if (variants.all().empty()) {
+        error = "no triangles to write";
+        return nullptr;
+    }
+    noteFormatLimits(*settings.format, variants.all(), notes);
+
+    std::vector<aiTexture*> embedded;
+    const std::vector<TextureImage> images = findImages(settings, texturesUsed, embedded, notes);
+    const std::vector<aiMaterial*> materials =
+        sceneMaterials(variants.all(), images, isGltf(*settings.format));
+
+    auto scene = std::make_unique<aiScene>();
+    scene->mRootNode = new aiNode("korvalin-mesh");
+    addGroupMeshes(*scene, variantOf, images, *settings.format, notes);
+    scene->mNumMaterials = static_cast<unsigned>(materials.size());
+    scene->mMaterials = arrayOf(materials);
     if (!embedded.empty()) {
         scene->mNumTextures = static_cast<unsigned>(embedded.size());
         scene->mTextures = arrayOf(embedded);

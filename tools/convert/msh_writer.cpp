@@ -1,8 +1,11 @@
 #include "tools/convert/msh_writer.h"
 
+#include "tools/convert/names.h"
+
 #include <charconv>
 #include <cstring>
 #include <memory>
+#include <string_view>
 #include <system_error>
 
 namespace {
@@ -11,7 +14,7 @@ namespace {
 // makeRoom(), which leaves room for far more than the longest line (a few hundred bytes).
 class TextBlock {
   public:
-    explicit TextBlock(std::FILE* out) : out(out), block(new char[capacity + slack]) {}
+    explicit TextBlock(std::FILE* stream) : out(stream), block(new char[capacity + slack]) {}
 
     bool flush() {
         if (used > 0 && std::fwrite(block.get(), 1, used, out) != used) ok = false;
@@ -30,6 +33,7 @@ class TextBlock {
     }
     void text(const std::string& s) { text(s.data(), s.size()); }
     void text(const char* s) { text(s, std::strlen(s)); }
+    void text(std::string_view s) { text(s.data(), s.size()); }
     void character(char c) { block[used++] = c; }
     // The shortest text that reads back as exactly this float.
     template <typename Number> void number(Number value) {
@@ -55,8 +59,8 @@ class TextBlock {
     bool ok = true;
 };
 
-void writeGroup(TextBlock& text, const MshGroup& group) {
-    text.text("LABEL ");
+void writeGroupHeader(TextBlock& text, const MshGroup& group) {
+    text.text(labelLineStart);
     text.text(group.label);
     text.text("\nMATERIAL ");
     text.number(static_cast<long long>(group.material));
@@ -82,7 +86,7 @@ void writeMaterials(TextBlock& text, const std::vector<MeshMaterial>& materials)
         text.character('\n');
     }
     for (const MeshMaterial& material : materials) {
-        text.text("MATERIAL ");
+        text.text(materialLineStart);
         text.text(material.name);
         text.character('\n');
         text.makeRoom();
@@ -95,57 +99,79 @@ void writeMaterials(TextBlock& text, const std::vector<MeshMaterial>& materials)
     }
 }
 
+// Heard at each hundredth of the lines, and at the end.
+class LineProgress {
+  public:
+    LineProgress(const MshModel& model, const std::function<void(double)>& listener)
+        : onProgress(listener) {
+        for (const MshGroup& group : model.groups)
+            totalLines += static_cast<long long>(group.vertices.size() + group.triangles.size());
+        reportEvery = totalLines / 100 + 1;
+    }
+    void lineDone() {
+        if (++linesDone < nextReport) return;
+        nextReport = linesDone + reportEvery;
+        if (onProgress) onProgress(static_cast<double>(linesDone) / totalLines);
+    }
+    void finish() {
+        if (onProgress) onProgress(1.0);
+    }
+
+  private:
+    const std::function<void(double)>& onProgress;
+    long long totalLines = 1;
+    long long reportEvery = 1;
+    long long linesDone = 0;
+    long long nextReport = 0;
+};
+
+void writeGeometry(TextBlock& text, const MshGroup& group, LineProgress& progress) {
+    for (const MeshVertex& vertex : group.vertices) {
+        text.makeRoom();
+        static_assert(sizeof(MeshVertex) == 8 * sizeof(float));
+        float values[8];
+        std::memcpy(values, &vertex, sizeof values);
+        text.numbers(values, 8);
+        progress.lineDone();
+    }
+    for (const MeshTriangle& triangle : group.triangles) {
+        text.makeRoom();
+        for (int k = 0; k < 3; ++k) {
+            if (k > 0) text.character(' ');
+            text.number(static_cast<long long>(triangle.indices[k]));
+        }
+        text.character('\n');
+        progress.lineDone();
+    }
+}
+
+void writeTextures(TextBlock& text, const std::vector<std::string>& textures) {
+    text.text("TEXTURES ");
+    text.number(static_cast<long long>(textures.size()));
+    text.character('\n');
+    for (const std::string& name : textures) {
+        text.text(name);
+        text.character('\n');
+    }
+}
+
 } // namespace
 
 bool writeMsh(std::FILE* out, const MshModel& model,
               const std::function<void(double)>& onProgress) {
-    long long totalLines = 1;
-    for (const MshGroup& group : model.groups)
-        totalLines += static_cast<long long>(group.vertices.size() + group.triangles.size());
-    // Heard at each hundredth of the lines, and at the end.
-    long long linesDone = 0;
-    long long nextReport = 0;
-    const long long reportEvery = totalLines / 100 + 1;
-    auto lineDone = [&] {
-        if (++linesDone < nextReport) return;
-        nextReport = linesDone + reportEvery;
-        if (onProgress) onProgress(static_cast<double>(linesDone) / totalLines);
-    };
-
+    LineProgress progress(model, onProgress);
     TextBlock text(out);
     text.text("MSHX1\nGROUPS ");
     text.number(static_cast<long long>(model.groups.size()));
     text.character('\n');
     for (const MshGroup& group : model.groups) {
-        writeGroup(text, group);
-        for (const MeshVertex& vertex : group.vertices) {
-            text.makeRoom();
-            static_assert(sizeof(MeshVertex) == 8 * sizeof(float));
-            float values[8];
-            std::memcpy(values, &vertex, sizeof values);
-            text.numbers(values, 8);
-            lineDone();
-        }
-        for (const MeshTriangle& triangle : group.triangles) {
-            text.makeRoom();
-            for (int k = 0; k < 3; ++k) {
-                if (k > 0) text.character(' ');
-                text.number(static_cast<long long>(triangle.indices[k]));
-            }
-            text.character('\n');
-            lineDone();
-        }
+        writeGroupHeader(text, group);
+        writeGeometry(text, group, progress);
         if (!text.good()) return false;
     }
     writeMaterials(text, model.materials);
-    text.text("TEXTURES ");
-    text.number(static_cast<long long>(model.textures.size()));
-    text.character('\n');
-    for (const std::string& name : model.textures) {
-        text.text(name);
-        text.character('\n');
-    }
+    writeTextures(text, model.textures);
     bool written = text.flush();
-    if (onProgress) onProgress(1.0);
+    progress.finish();
     return written;
 }

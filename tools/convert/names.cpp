@@ -19,6 +19,17 @@ std::string mshWord(const std::string& name, std::size_t maxLength, const std::s
     return word.empty() ? fallback.substr(0, maxLength) : word;
 }
 
+// A name is one word of a line of at most 255 characters in a .msh file.
+void noteChangedName(const std::string& given, const std::string& written, const char* kind,
+                     Notes& notes) {
+    if (given.size() > written.size())
+        notes.say(std::string(kind) + " names cut to " + std::to_string(written.size()) +
+                  " characters (a .msh line holds 255)");
+    else if (given != written)
+        notes.say(std::string("blanks in ") + kind +
+                  " names written as '_' (a .msh name is one word)");
+}
+
 bool fitsMshTextureName(const std::string& name) {
     if (name.empty() || name.size() > longestMshWord) return false;
     for (char c : name)
@@ -53,4 +64,12 @@ std::string materialBaseName(const std::string& name) {
     for (std::size_t i = dot + 2; i < name.size(); ++i)
         if (name[i] < '0' || name[i] > '9') return name;
     return name.substr(0, dot);
+}
+
+std::string oneLine(std::string text) {
+    for (char& c : text)
+        if (c == '\n' || c == '\r') c = ' ';
+    while (!text.empty() && text.back() == ' ')
+        text.pop_back();
+    return text;
 }

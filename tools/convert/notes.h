@@ -10,7 +10,7 @@
 // why it failed).
 class Notes {
   public:
-    explicit Notes(std::FILE* out = stderr) : out(out) {}
+    explicit Notes(std::FILE* stream = stderr) : out(stream) {}
 
     void say(const std::string& line) {
         if (said.insert(line).second) lines.push_back(line);

@@ -6,8 +6,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-Progress::Progress(long long inputBytes, bool toTerminal, std::FILE* out)
-    : out(out), on(toTerminal && inputBytes > largeInputBytes) {}
+Progress::Progress(long long inputBytes, bool toTerminal, std::FILE* stream)
+    : out(stream), on(toTerminal && inputBytes > largeInputBytes) {}
 
 bool Progress::stderrIsTerminal() {
     return isatty(STDERR_FILENO) == 1;

@@ -13,7 +13,7 @@ class Progress {
   public:
     static constexpr long long largeInputBytes = 50'000'000;
 
-    Progress(long long inputBytes, bool toTerminal, std::FILE* out = stderr);
+    Progress(long long inputBytes, bool toTerminal, std::FILE* stream = stderr);
     // Whether stderr is a terminal.
     static bool stderrIsTerminal();
 

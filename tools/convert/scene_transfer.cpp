@@ -30,7 +30,7 @@ std::size_t texelBytes(const aiTexture& texture) {
 
 class Writer {
   public:
-    explicit Writer(const ByteSink& sink) : sink(sink) {}
+    explicit Writer(const ByteSink& byteSink) : sink(byteSink) {}
 
     bool scene(const aiScene& scene) {
         put(sceneMark);
@@ -197,8 +197,8 @@ class Writer {
 
 class Reader {
   public:
-    Reader(const ByteSource& source, std::size_t maxArrayBytes)
-        : source(source), maxArrayBytes(maxArrayBytes) {}
+    Reader(const ByteSource& byteSource, std::size_t arrayLimit)
+        : source(byteSource), maxArrayBytes(arrayLimit) {}
 
     std::unique_ptr<aiScene> scene() {
         auto scene = std::make_unique<aiScene>();
