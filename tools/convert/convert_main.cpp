@@ -1,4 +1,5 @@
 // korvalin-convert: models in other formats into .msh files, and .msh files out, via assimp.
+#include "mesh/image_decoder.h"
 #include "tools/convert/convert.h"
 
 #include <cstdio>
@@ -11,13 +12,15 @@ constexpr int exitNotConverted = 1;
 constexpr int exitBadUsage = 2;
 
 long long fileSize(const std::string& path) {
-    struct stat status {};
+    struct stat status = {};
     return stat(path.c_str(), &status) == 0 ? status.st_size : 0;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
+    // Before assimp or any model is loaded, so that the decoding launcher stays small.
+    startImageDecoder();
     ConvertOptions options;
     std::string problem;
     switch (parseConvertOptions(argc, argv, options, problem)) {

@@ -303,7 +303,7 @@ int openInput(const std::string& inputPath, std::string& error) {
     }
     // No importer reads a model from a pipe, a device or a folder (assimp 5.2 waited on a pipe
     // until the time limit, 5.4 does not open one): refused here, and said why.
-    struct stat facts {};
+    struct stat facts = {};
     if (fstat(file, &facts) != 0 || !S_ISREG(facts.st_mode)) {
         close(file);
         error = inputPath + ": refused: not a regular file (a pipe, a device or a folder)";

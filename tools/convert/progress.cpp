@@ -41,7 +41,7 @@ long long readPosition(dev_t device, ino_t inode) {
     while (dirent* entry = readdir(descriptors)) {
         if (entry->d_name[0] == '.') continue;
         std::string link = std::string("/proc/self/fd/") + entry->d_name;
-        struct stat target {};
+        struct stat target = {};
         if (stat(link.c_str(), &target) != 0 || target.st_dev != device || target.st_ino != inode)
             continue;
         std::string infoPath = std::string("/proc/self/fdinfo/") + entry->d_name;
@@ -58,7 +58,7 @@ long long readPosition(dev_t device, ino_t inode) {
 } // namespace
 
 void FileReadWatcher::start(const std::string& path, std::function<void(double)> onShare) {
-    struct stat file {};
+    struct stat file = {};
     if (stat(path.c_str(), &file) != 0 || file.st_size <= 0) return;
     running = true;
     thread = std::thread([this, file, onShare = std::move(onShare)] {
