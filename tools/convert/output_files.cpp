@@ -25,7 +25,7 @@ void removeTemporariesAndDie(int signalNumber) {
 void installSignalHandlers() {
     static const bool installed = [] {
         for (int signalNumber : {SIGINT, SIGTERM, SIGHUP}) {
-            struct sigaction action {};
+            struct sigaction action = {};
             action.sa_handler = removeTemporariesAndDie;
             sigemptyset(&action.sa_mask);
             sigaction(signalNumber, &action, nullptr);
