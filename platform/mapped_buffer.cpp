@@ -60,12 +60,7 @@ void* mapBuffer(std::size_t size, std::size_t length) {
 bool MappedBuffer::allocate(std::size_t size) {
     release();
     if (size == 0) return true;
-    // Small buffers come from the heap, whose pages are mostly there already.
-    if (size < mappedFrom) {
-        bytes = static_cast<unsigned char*>(std::malloc(size));
-        length = bytes ? size : 0;
-        return bytes != nullptr;
-    }
+    if (size < mappedFrom) return allocateOnHeap(size);
     // No mapping can hold it; rounding it up to whole pages would wrap around.
     if (size > SIZE_MAX - 2 * hugePage) return false;
     const std::size_t mapping = mappingLength(size);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdlib>
 #include <utility>
 
 // The machine's physical memory in bytes; 0 when it cannot be known.
@@ -60,6 +61,13 @@ class MappedBuffer {
 
   private:
     static constexpr std::size_t mappedFrom = std::size_t{1} << 20;
+
+    // Buffers below mappedFrom come from the heap, whose pages are mostly there already.
+    bool allocateOnHeap(std::size_t size) {
+        bytes = static_cast<unsigned char*>(std::malloc(size));
+        length = bytes ? size : 0;
+        return bytes != nullptr;
+    }
 
     // Each system's own file frees what allocate took.
     void release();

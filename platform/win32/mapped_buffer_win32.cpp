@@ -10,11 +10,7 @@
 bool MappedBuffer::allocate(std::size_t size) {
     release();
     if (size == 0) return true;
-    if (size < mappedFrom) {
-        bytes = static_cast<unsigned char*>(std::malloc(size));
-        length = bytes ? size : 0;
-        return bytes != nullptr;
-    }
+    if (size < mappedFrom) return allocateOnHeap(size);
     const unsigned long long size64 = size;
     HANDLE section =
         CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE,
