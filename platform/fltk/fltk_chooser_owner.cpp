@@ -65,8 +65,8 @@ Window findChooser(Display* display, Window parent, int depth) {
 }
 } // namespace
 
-ChooserOwner::ChooserOwner(Fl_Window* owner) : owner(owner) {
-    if (!owner || !fl_x11_display() || !fl_x11_xid(owner)) return;
+ChooserOwner::ChooserOwner(Fl_Window* window) : owner(window) {
+    if (!window || !fl_x11_display() || !fl_x11_xid(window)) return;
     looking = true;
     Fl::add_timeout(lookInterval, look, this);
 }
